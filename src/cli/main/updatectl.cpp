@@ -1,0 +1,46 @@
+// tallyrune-updatectl: the administrator's companion to the update utility.
+#include "cli/Commands.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+struct Subcommand {
+    const char* name;
+    const char* synopsis;
+    int (*run)(const CommandArgs&);
+};
+
+const Subcommand subcommands[] = {
+    {"reg", "reg query|add|delete KEY ...        manage the registry as Windows' reg command does", RunRegCommand},
+    {"copy", "copy [--title T] [--pairs] [--quiet] SOURCE... DEST   copy as the update does", RunCopyCommand},
+    {"verinfo", "verinfo [--json] FILE...            show the version information of files", RunVerinfoCommand},
+};
+
+void usage(std::FILE* out)
+{
+    std::fprintf(out, "Usage: tallyrune-updatectl COMMAND [ARGS...]\n\nCommands:\n");
+    for (const auto& s : subcommands)
+        std::fprintf(out, "  %s\n", s.synopsis);
+    std::fprintf(out, "\n  --help                              show this help\n");
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2) {
+        usage(stderr);
+        return 2;
+    }
+    if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
+        usage(stdout);
+        return 0;
+    }
+    for (const auto& s : subcommands) {
+        if (std::strcmp(argv[1], s.name) == 0)
+            return s.run(CommandArgs(argv + 2, argv + argc));
+    }
+    std::fprintf(stderr, "tallyrune-updatectl: unknown command '%s'\n\n", argv[1]);
+    usage(stderr);
+    return 2;
+}

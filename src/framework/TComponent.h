@@ -1,0 +1,46 @@
+#pragma once
+// The component model: every component has an owner that destroys it, a name from the stored
+// window description, and a notification once all components of its owner have been loaded.
+#include "platform/wintypes.h"
+
+#include <string>
+#include <vector>
+
+class TComponent {
+public:
+    explicit TComponent(TComponent* owner);
+    virtual ~TComponent();
+    TComponent(const TComponent&) = delete;
+    TComponent& operator=(const TComponent&) = delete;
+
+    TComponent* Owner() const { return owner_; }
+    const std::string& Name() const { return name_; }
+    void SetName(const std::string& name) { name_ = name; }
+
+    int ComponentCount() const { return static_cast<int>(components_.size()); }
+    TComponent* Components(int index) const { return components_.at(static_cast<std::size_t>(index)); }
+    TComponent* FindComponent(const std::string& name) const;
+
+    // True between the first stored property and Loaded().
+    bool Loading() const { return loading_; }
+    void BeginLoading() { loading_ = true; }
+
+    // Receives one stored property; unknown names raise EComponentError.
+    virtual void ReadProperty(const std::string& name, const std::string& value);
+    // Called once every component of the owner has received its stored properties.
+    virtual void Loaded() { loading_ = false; }
+
+    // The window that dialogs started by this component belong to: the owner's when the
+    // owner is a window, none otherwise.
+    virtual HWND WindowHandle() { return nullptr; }
+
+private:
+    TComponent* owner_;
+    std::string name_;
+    std::vector<TComponent*> components_;
+    bool loading_ = false;
+};
+
+// Parses the stored-description spelling of a Boolean ("True"/"False").
+bool StoredBool(const std::string& name, const std::string& value);
+int StoredInt(const std::string& name, const std::string& value);

@@ -1,12 +1,16 @@
 #include "app/UpdateUtility.h"
 
-#include <QApplication>
-#include <QWidget>
+#include "app/TMainForm.h"
+#include "framework/TApplication.h"
+
+#include <QIcon>
 
 int RunUpdateUtility(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    QWidget w;
-    w.show();
-    return app.exec();
+    TApplication& application = TApplication::Instance();
+    application.Initialize(argc, argv);
+    application.SetTitle("Update Utility");
+    application.CreateForm<TMainForm>();
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/app-icon.png")));
+    return application.Run();
 }

@@ -1,13 +1,14 @@
 // One QApplication for every test program, on the offscreen platform unless told otherwise, so
 // that widget tests run the real event loop without a display.
-#include <QApplication>
+#include "framework/TApplication.h"
+
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    TQtApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -1,0 +1,106 @@
+#include "app/TMainForm.h"
+
+#include "app/MainFormDescription.h"
+#include "controls/TLMDButton.h"
+#include "controls/TLMDLabel.h"
+#include "framework/Exceptions.h"
+#include "framework/StdControls.h"
+#include "framework/TStoredComponent.h"
+#include "framework/TValueListEditor.h"
+#include "platform/system.h"
+#include "settings/TLMDIniCtrl.h"
+#include "shell/TabfFileOperation.h"
+#include "version/TSMVersionInfo.h"
+
+static void initResources() { Q_INIT_RESOURCE(resources); }
+
+std::string ProgramFolder()
+{
+    char path[MAX_PATH * 4] = {};
+    const DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
+    std::string exe(path, n);
+    // Cut after the last delimiter, so the folder keeps its trailing one.
+    const char* delimiters = wincompat::pathDelimiter() == '/' ? "/" : "\\:";
+    const std::size_t cut = exe.find_last_of(delimiters);
+    return cut == std::string::npos ? std::string() : exe.substr(0, cut + 1);
+}
+
+void RegisterMainFormClasses()
+{
+    static bool registered = false;
+    if (registered)
+        return;
+    registered = true;
+    RegisterStandardControls();
+    RegisterValueListEditor();
+    RegisterStyledControls();
+    RegisterComponentClass("TabfFileOperation", [](TComponent* o) { return new TabfFileOperation(o); });
+    RegisterComponentClass("TSMVersionInfo", [](TComponent* o) { return new TSMVersionInfo(o); });
+    RegisterComponentClass("TLMDIniCtrl", [](TComponent* o) { return new TLMDIniCtrl(o); });
+    RegisterComponentClass("TLMDAboutDlg", [](TComponent* o) { return new TStoredComponent(o); });
+    RegisterComponentClass("TabfOneInstance", [](TComponent* o) { return new TStoredComponent(o); });
+}
+
+template <class T> T* TMainForm::find(const char* name)
+{
+    auto* c = dynamic_cast<T*>(FindComponent(name));
+    if (c == nullptr)
+        throw EComponentError(std::string("Component ") + name + " not found");
+    return c;
+}
+
+TMainForm::TMainForm(TComponent* owner) : TForm(owner)
+{
+    initResources();
+    RegisterMainFormClasses();
+    OnCreate = [this] {
+        bindComponents();
+        FormCreate(this);
+    };
+    LoadFrom(MainFormDescription());
+}
+
+void TMainForm::bindComponents()
+{
+    Panel1 = find<TPanel>("Panel1");
+    LMDLabel1 = find<TLMDLabel>("LMDLabel1");
+    Panel2 = find<TPanel>("Panel2");
+    Image1 = find<TImage>("Image1");
+    Label3 = find<TLabel>("Label3");
+    ValueListEditor1 = find<TValueListEditor>("ValueListEditor1");
+    LMDButton3 = find<TLMDButton>("LMDButton3");
+    Label4 = find<TLabel>("Label4");
+    ValueListEditor2 = find<TValueListEditor>("ValueListEditor2");
+    LMDButton4 = find<TLMDButton>("LMDButton4");
+    Label1 = find<TLabel>("Label1");
+    Memo1 = find<TMemo>("Memo1");
+    Label2 = find<TLabel>("Label2");
+    Edit1 = find<TEdit>("Edit1");
+    UpdateButton = find<TLMDButton>("UpdateButton");
+    HelpButton = find<TLMDSpeedButton>("HelpButton");
+    AboutButton = find<TLMDSpeedButton>("AboutButton");
+    ExitButton = find<TLMDSpeedButton>("ExitButton");
+    abfFileOperation1 = find<TabfFileOperation>("abfFileOperation1");
+    LMDAboutDlg1 = find<TStoredComponent>("LMDAboutDlg1");
+    abfOneInstance1 = find<TStoredComponent>("abfOneInstance1");
+    SMVersionInfo1 = find<TSMVersionInfo>("SMVersionInfo1");
+    SMVersionInfo2 = find<TSMVersionInfo>("SMVersionInfo2");
+    LMDIniCtrl1 = find<TLMDIniCtrl>("LMDIniCtrl1");
+
+    ExitButton->OnClick = [this](TComponent* sender) { ExitButtonClick(sender); };
+}
+
+void TMainForm::FormCreate(TComponent*)
+{
+    abfFileOperation1->SetProgressTitle("Updating Tallyrune ...");
+    const std::string programFolder = ProgramFolder();
+    abfFileOperation1->SetDestFolder(programFolder);
+    Edit1->SetText(abfFileOperation1->DestFolder());
+    abfFileOperation1->FileList().Clear();
+    // Taken as stored: nothing trimmed, no test for a trailing delimiter.
+    const std::string updateFolder = LMDIniCtrl1->ReadSetting("Application", "Update Path", programFolder + "Update");
+    abfFileOperation1->FileList().Add(updateFolder + wincompat::pathDelimiter() + "*.*");
+    Memo1->SetText(abfFileOperation1->FileList().Text());
+}
+
+void TMainForm::ExitButtonClick(TComponent*) { close(); }

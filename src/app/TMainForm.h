@@ -1,0 +1,64 @@
+#pragma once
+// The utility's one window: the installed program's version beside the update's, and the
+// update itself.
+#include "framework/TForm.h"
+
+#include <string>
+
+class TPanel;
+class TLabel;
+class TEdit;
+class TMemo;
+class TImage;
+class TValueListEditor;
+class TLMDLabel;
+class TLMDButton;
+class TLMDSpeedButton;
+class TabfFileOperation;
+class TLMDIniCtrl;
+class TSMVersionInfo;
+class TStoredComponent;
+
+class TMainForm : public TForm {
+    Q_OBJECT
+public:
+    explicit TMainForm(TComponent* owner);
+
+    // Controls and components of the stored description, by their stored names.
+    TPanel* Panel1 = nullptr;
+    TLMDLabel* LMDLabel1 = nullptr;
+    TPanel* Panel2 = nullptr;
+    TImage* Image1 = nullptr;
+    TLabel* Label3 = nullptr;
+    TValueListEditor* ValueListEditor1 = nullptr;
+    TLMDButton* LMDButton3 = nullptr;
+    TLabel* Label4 = nullptr;
+    TValueListEditor* ValueListEditor2 = nullptr;
+    TLMDButton* LMDButton4 = nullptr;
+    TLabel* Label1 = nullptr;
+    TMemo* Memo1 = nullptr;
+    TLabel* Label2 = nullptr;
+    TEdit* Edit1 = nullptr;
+    TLMDButton* UpdateButton = nullptr;
+    TLMDSpeedButton* HelpButton = nullptr;
+    TLMDSpeedButton* AboutButton = nullptr;
+    TLMDSpeedButton* ExitButton = nullptr;
+    TabfFileOperation* abfFileOperation1 = nullptr;
+    TStoredComponent* LMDAboutDlg1 = nullptr;
+    TStoredComponent* abfOneInstance1 = nullptr;
+    TSMVersionInfo* SMVersionInfo1 = nullptr;
+    TSMVersionInfo* SMVersionInfo2 = nullptr;
+    TLMDIniCtrl* LMDIniCtrl1 = nullptr;
+
+    void FormCreate(TComponent* sender);
+    void ExitButtonClick(TComponent* sender);
+
+private:
+    template <class T> T* find(const char* name);
+    void bindComponents();
+};
+
+// The folder of the utility's own executable, ending with the path delimiter.
+std::string ProgramFolder();
+// Makes the window's control and component classes known to the loader.
+void RegisterMainFormClasses();

@@ -1,0 +1,77 @@
+#include "framework/TApplication.h"
+
+#include "framework/TForm.h"
+
+#include <QFont>
+#include <QMessageBox>
+#include <QTimer>
+
+TQtApplication::TQtApplication(int& argc, char** argv) : QApplication(argc, argv)
+{
+    // The window was drawn with Windows' fonts; these are their nearest in metrics here.
+    QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
+                               {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
+    QFont::insertSubstitutions(QStringLiteral("Arial"), {QStringLiteral("Liberation Sans")});
+}
+
+bool TQtApplication::notify(QObject* receiver, QEvent* event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception& error) {
+        // The handler's remaining work is lost; the program carries on.
+        TApplication::Instance().ShowException(error);
+    } catch (...) {
+        TApplication::Instance().ShowException(std::runtime_error("Unknown error"));
+    }
+    return false;
+}
+
+TApplication& TApplication::Instance()
+{
+    static TApplication application;
+    return application;
+}
+
+void TApplication::Initialize(int& argc, char** argv)
+{
+    if (QCoreApplication::instance() == nullptr)
+        ownApp_ = new TQtApplication(argc, argv);
+}
+
+void TApplication::SetTitle(const std::string& title)
+{
+    title_ = title;
+    QCoreApplication::setApplicationName(QString::fromStdString(title));
+}
+
+void TApplication::Terminate()
+{
+    terminated_ = true;
+    QTimer::singleShot(0, [] { QCoreApplication::quit(); });
+}
+
+int TApplication::Run()
+{
+    if (mainForm_ != nullptr && showMainForm_ && !terminated_)
+        mainForm_->show();
+    if (!terminated_)
+        QCoreApplication::exec();
+    delete mainForm_; // the window and all its components
+    mainForm_ = nullptr;
+    return 0;
+}
+
+void TApplication::ShowException(const std::exception& error)
+{
+    QWidget* parent = mainForm_ != nullptr && mainForm_->isVisible() ? mainForm_ : nullptr;
+    QMessageBox::critical(parent, QString::fromStdString(title_), QString::fromUtf8(error.what()));
+}
+
+void TApplication::Reset()
+{
+    title_.clear();
+    showMainForm_ = true;
+    terminated_ = false;
+    mainForm_ = nullptr;
+}

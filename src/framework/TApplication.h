@@ -1,0 +1,59 @@
+#pragma once
+// The application object: title, main window, the message loop and its last-resort error box.
+#include <QApplication>
+#include <exception>
+#include <string>
+
+class TForm;
+
+// A QApplication whose event delivery catches what a handler raised, shows it and goes on.
+class TQtApplication : public QApplication {
+public:
+    TQtApplication(int& argc, char** argv);
+    bool notify(QObject* receiver, QEvent* event) override;
+};
+
+class TApplication {
+public:
+    static TApplication& Instance();
+
+    // Creates the toolkit's application object unless one exists already.
+    void Initialize(int& argc, char** argv);
+
+    const std::string& Title() const { return title_; }
+    void SetTitle(const std::string& title);
+
+    bool ShowMainForm() const { return showMainForm_; }
+    void SetShowMainForm(bool show) { showMainForm_ = show; }
+
+    TForm* MainForm() const { return mainForm_; }
+    // The first form created this way becomes the main form; the application owns it.
+    template <class T> T* CreateForm()
+    {
+        auto* form = new T(nullptr);
+        if (mainForm_ == nullptr)
+            mainForm_ = form;
+        return form;
+    }
+    void SetMainForm(TForm* form) { mainForm_ = form; }
+
+    void Terminate();
+    bool Terminated() const { return terminated_; }
+
+    // Shows the main form unless told not to, then runs the loop until Terminate.
+    int Run();
+
+    // The error box of the message loop.
+    void ShowException(const std::exception& error);
+
+    // Tests start each case from a clean object.
+    void Reset();
+
+private:
+    TApplication() = default;
+    std::string title_;
+    bool showMainForm_ = true;
+    bool terminated_ = false;
+    TForm* mainForm_ = nullptr;
+    QApplication* ownApp_ = nullptr;
+};

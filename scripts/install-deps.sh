@@ -8,13 +8,13 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libjpeg62-turbo-dev libsqlite3-dev sqlite3
   libgtest-dev libgmock-dev
-  xvfb xauth x11-utils
+  xvfb xauth x11-utils imagemagick
   fonts-liberation fonts-dejavu-core
   util-linux
 )
 # Optional extras for benchmarks and fuzzing; only installed when asked for.
 if [[ "${WITH_EXTRAS:-0}" == 1 ]]; then
-  packages+=(libbenchmark-dev clang-14 libclang-rt-14-dev icoutils binutils-mingw-w64-i686 imagemagick)
+  packages+=(libbenchmark-dev clang-14 libclang-rt-14-dev icoutils binutils-mingw-w64-i686)
 fi
 
 missing=()

@@ -1,0 +1,20 @@
+// The utility's own start-up path (application object, title, main window from its stored
+// description, message loop), stopped at the main window's first paint.
+#include "../startup/FirstPaint.h"
+#include "app/TMainForm.h"
+#include "framework/TApplication.h"
+
+#include <QApplication>
+#include <QIcon>
+
+int main(int argc, char** argv)
+{
+    TApplication& application = TApplication::Instance();
+    application.Initialize(argc, argv);
+    application.SetTitle("Update Utility");
+    TMainForm* form = application.CreateForm<TMainForm>();
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/app-icon.png")));
+    FirstPaint probe;
+    form->installEventFilter(&probe);
+    return application.Run();
+}

@@ -1,0 +1,30 @@
+// Windows has every kernel call natively; only the layer's own helpers need a body here.
+#include "platform/system.h"
+
+#include <cerrno>
+#include <cstdlib>
+
+namespace wincompat {
+std::string compatRoot()
+{
+    // Nothing is emulated on Windows; the root only names a private folder for tools and tests.
+    if (const char* env = std::getenv("WINCOMPAT_ROOT"); env != nullptr && *env != '\0')
+        return env;
+    char windows[MAX_PATH] = {};
+    GetWindowsDirectoryA(windows, MAX_PATH);
+    return windows;
+}
+
+char pathDelimiter() { return '\\'; }
+
+DWORD errorFromErrno(int err)
+{
+    switch (err) {
+    case 0: return ERROR_SUCCESS;
+    case ENOENT: return ERROR_FILE_NOT_FOUND;
+    case EACCES: return ERROR_ACCESS_DENIED;
+    case ENOSPC: return ERROR_DISK_FULL;
+    default: return ERROR_GEN_FAILURE;
+    }
+}
+} // namespace wincompat

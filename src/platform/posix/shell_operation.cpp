@@ -1,9 +1,17 @@
 #include "platform/shell.h"
-#include "platform/system.h"
 
-// Placeholder until the copy engine lands: nothing may claim a copy that did not happen.
-int SHFileOperationA(SHFILEOPSTRUCTA*)
+#include "platform/posix/copy_runner.h"
+#include "platform/posix/file_job.h"
+
+int SHFileOperationA(SHFILEOPSTRUCTA* request)
 {
-    SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
-    return ERROR_CALL_NOT_IMPLEMENTED;
+    if (request == nullptr)
+        return ERROR_INVALID_PARAMETER;
+    request->fAnyOperationsAborted = FALSE;
+    wincompat::detail::FileJob job;
+    if (DWORD rc = wincompat::detail::FileJob::fromRequest(*request, job); rc != ERROR_SUCCESS)
+        return static_cast<int>(rc);
+    DWORD rc = wincompat::detail::runFileJob(job);
+    request->fAnyOperationsAborted = rc == ERROR_CANCELLED;
+    return static_cast<int>(rc);
 }

@@ -4,6 +4,7 @@
 #include "framework/Exceptions.h"
 #include "version/TSMVersionInfo.h"
 
+#include <charconv>
 #include <cstdio>
 #include <string>
 
@@ -98,10 +99,15 @@ std::string plainText(const std::string& raw)
 std::string number(double v, bool integral, bool json)
 {
     char buf[40];
-    if (integral)
+    if (integral) {
         std::snprintf(buf, sizeof buf, "%.0f", v);
-    else
-        std::snprintf(buf, sizeof buf, json ? "%.17g" : "%.15g", v);
+    } else if (json) {
+        std::snprintf(buf, sizeof buf, "%.17g", v);
+    } else {
+        // The shortest text that reads back as the same number.
+        auto [end, ec] = std::to_chars(buf, buf + sizeof buf - 1, v);
+        *end = '\0';
+    }
     return buf;
 }
 

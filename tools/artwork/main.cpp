@@ -42,11 +42,23 @@ bool savePng(const QString& path, const QImage& image)
 
 QImage enlarged(const QImage& image, int factor)
 {
-    // Over a mid grey, so that white and transparent parts stay distinguishable.
+    // Over the window's pale cyan, where the pictures will be seen.
     QImage out(image.width() * factor, image.height() * factor, QImage::Format_RGB32);
     out.fill(QColor(0xbf, 0xff, 0xff));
     QPainter p(&out);
     p.drawImage(out.rect(), image.convertToFormat(QImage::Format_ARGB32));
+    return out;
+}
+
+// A glyph strip as a button shows it: the transparent colour replaced by the window's pale cyan.
+QImage onFace(const QImage& strip)
+{
+    QImage out = strip.convertToFormat(QImage::Format_RGB32);
+    const QRgb transparent = strip.pixel(0, strip.height() - 1);
+    for (int y = 0; y < out.height(); ++y)
+        for (int x = 0; x < out.width(); ++x)
+            if (out.pixel(x, y) == transparent)
+                out.setPixel(x, y, qRgb(0xbf, 0xff, 0xff));
     return out;
 }
 
@@ -82,8 +94,16 @@ int main(int argc, char** argv)
 
     const QByteArray logoJpeg = JpegWriter::encode(logo, 90);
     bool ok = save(out.filePath("logo.jpg"), logoJpeg);
-    for (const auto& [name, strip] : glyphs)
+    for (const auto& [name, strip] : glyphs) {
+        // The buttons take the transparent colour from the bottom-left pixel; a drawing that
+        // covers it would make some other colour see-through.
+        if (strip.pixelIndex(0, strip.height() - 1) != Bitmap16Writer::kTransparentIndex) {
+            std::fprintf(stderr, "draw-artwork: %s covers its bottom-left pixel\n", qPrintable(name));
+            ok = false;
+            continue;
+        }
         ok = save(out.filePath(name), Bitmap16Writer::encode(strip)) && ok;
+    }
     ok = savePng(out.filePath("app-icon.png"), icon48) && ok;
     ok = savePng(out.filePath("app-icon-32.png"), icon32) && ok;
     ok = save(out.filePath("app-icon.ico"), IconFile::encode({icon16, icon32, icon48})) && ok;
@@ -99,7 +119,7 @@ int main(int argc, char** argv)
         ok = savePng(preview.filePath("icon32-x8.png"), enlarged(icon32, 8)) && ok;
         ok = savePng(preview.filePath("icon16-x8.png"), enlarged(icon16, 8)) && ok;
         for (const auto& [name, strip] : glyphs)
-            ok = savePng(preview.filePath(QString(name).replace(".bmp", "-x8.png")), enlarged(strip, 8)) && ok;
+            ok = savePng(preview.filePath(QString(name).replace(".bmp", "-x8.png")), enlarged(onFace(strip), 8)) && ok;
     }
     return ok ? 0 : 1;
 }

@@ -8,7 +8,7 @@ namespace verwriter {
 namespace {
 constexpr std::uint32_t fileAlignment = 0x200;
 constexpr std::uint32_t sectionAlignment = 0x1000;
-constexpr std::uint32_t sectionRva = 0x1000;
+constexpr std::uint32_t firstSectionRva = 0x1000;
 
 std::uint64_t alignUp(std::uint64_t v, std::uint64_t a) { return (v + a - 1) / a * a; }
 
@@ -32,7 +32,7 @@ void put64(Bytes& out, std::size_t at, std::uint64_t v)
 
 // Three directory levels (type, name, language), one entry each, then the data entry, the
 // optional name string and the data itself, at offsets relative to the section start.
-Bytes resourceSection(const Bytes& data, const PeOptions& o)
+Bytes resourceSection(const Bytes& data, const PeOptions& o, std::uint32_t sectionRva)
 {
     constexpr std::size_t dirSize = 16 + 8;
     const std::size_t typeDir = 0, nameDir = dirSize, langDir = 2 * dirSize, dataEntry = 3 * dirSize;
@@ -65,12 +65,17 @@ Bytes resourceSection(const Bytes& data, const PeOptions& o)
 
 PeImage buildPe(const Bytes& resourceData, const PeOptions& o)
 {
-    Bytes section = resourceSection(resourceData, o);
+    const std::uint64_t offset = o.sectionOffset ? alignUp(o.sectionOffset, fileAlignment) : fileAlignment;
+    // Bytes between the headers and a far resource section belong to a data section of their
+    // own, as in a real program, so that every byte of the file is accounted for.
+    const std::uint64_t gap = offset - fileAlignment;
+    if (gap > 0xC0000000ull)
+        throw std::out_of_range("section offset beyond what PE can address");
+    const std::uint32_t sectionRva = firstSectionRva + static_cast<std::uint32_t>(alignUp(gap, sectionAlignment));
+    Bytes section = resourceSection(resourceData, o, sectionRva);
     const std::uint32_t rawSize = static_cast<std::uint32_t>(alignUp(section.size(), fileAlignment));
     section.resize(rawSize, 0);
-    const std::uint64_t offset = o.sectionOffset ? alignUp(o.sectionOffset, fileAlignment) : fileAlignment;
-    if (offset > 0xFFFFFFFFull - rawSize)
-        throw std::out_of_range("section offset beyond what PE can address");
+    const std::uint16_t sectionCount = gap ? 2 : 1;
 
     const std::size_t peAt = 0x40, coffAt = peAt + 4, optAt = coffAt + 20;
     const std::uint16_t optSize = o.pe32plus ? 240 : 224;
@@ -81,20 +86,20 @@ PeImage buildPe(const Bytes& resourceData, const PeOptions& o)
     put32(h, 0x3C, static_cast<std::uint32_t>(peAt));
     std::memcpy(h.data() + peAt, "PE\0\0", 4);
     put16(h, coffAt, o.pe32plus ? 0x8664 : 0x014C);
-    put16(h, coffAt + 2, 1);
+    put16(h, coffAt + 2, sectionCount);
     put16(h, coffAt + 16, optSize);
     put16(h, coffAt + 18, o.pe32plus ? 0x0022 : 0x0102);
 
     const std::uint32_t imageSize = sectionRva + static_cast<std::uint32_t>(alignUp(section.size(), sectionAlignment));
     put16(h, optAt, o.pe32plus ? 0x20B : 0x10B);
     h[optAt + 2] = 2; // linker version
-    put32(h, optAt + 8, rawSize);        // SizeOfInitializedData
-    put32(h, optAt + 20, sectionRva);    // BaseOfCode
+    put32(h, optAt + 8, static_cast<std::uint32_t>(rawSize + gap)); // SizeOfInitializedData
+    put32(h, optAt + 20, firstSectionRva);                            // BaseOfCode
     std::size_t dirs;
     if (o.pe32plus) {
         put64(h, optAt + 24, 0x140000000ull);
     } else {
-        put32(h, optAt + 24, sectionRva); // BaseOfData
+        put32(h, optAt + 24, firstSectionRva); // BaseOfData
         put32(h, optAt + 28, 0x400000);
     }
     put32(h, optAt + 32, sectionAlignment);
@@ -122,12 +127,22 @@ PeImage buildPe(const Bytes& resourceData, const PeOptions& o)
     put32(h, dirs + 2 * 8, sectionRva); // IMAGE_DIRECTORY_ENTRY_RESOURCE
     put32(h, dirs + 2 * 8 + 4, static_cast<std::uint32_t>(section.size()));
 
-    std::memcpy(h.data() + sectAt, ".rsrc", 5);
-    put32(h, sectAt + 8, static_cast<std::uint32_t>(section.size()));
-    put32(h, sectAt + 12, sectionRva);
-    put32(h, sectAt + 16, rawSize);
-    put32(h, sectAt + 20, static_cast<std::uint32_t>(offset));
-    put32(h, sectAt + 36, 0x40000040); // initialised data, readable
+    std::size_t header = sectAt;
+    if (gap) {
+        std::memcpy(h.data() + header, ".data", 5);
+        put32(h, header + 8, static_cast<std::uint32_t>(gap));
+        put32(h, header + 12, firstSectionRva);
+        put32(h, header + 16, static_cast<std::uint32_t>(gap));
+        put32(h, header + 20, fileAlignment);
+        put32(h, header + 36, 0xC0000040); // initialised data, readable, writable
+        header += 40;
+    }
+    std::memcpy(h.data() + header, ".rsrc", 5);
+    put32(h, header + 8, static_cast<std::uint32_t>(section.size()));
+    put32(h, header + 12, sectionRva);
+    put32(h, header + 16, rawSize);
+    put32(h, header + 20, static_cast<std::uint32_t>(offset));
+    put32(h, header + 36, 0x40000040); // initialised data, readable
     return PeImage{std::move(h), offset, std::move(section)};
 }
 

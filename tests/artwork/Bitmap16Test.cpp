@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdint>
+#include <string>
 
 namespace {
 
@@ -131,7 +133,13 @@ INSTANTIATE_TEST_SUITE_P(
                       Damage{"most negative height", 22, 4, 0x80000000}, Damage{"two planes", 26, 2, 2},
                       Damage{"24 bits", 28, 2, 24}, Damage{"no bits", 28, 2, 0},
                       Damage{"run-length compressed", 30, 4, 2}, Damage{"17 colours", 46, 4, 17},
-                      Damage{"4 billion colours", 46, 4, 0xFFFFFFFF}, Damage{"index beyond one colour", 46, 4, 1}));
+                      Damage{"4 billion colours", 46, 4, 0xFFFFFFFF}, Damage{"index beyond one colour", 46, 4, 1}),
+    [](const auto& info) {
+        std::string name;
+        for (const char* c = info.param.what; *c; ++c)
+            name += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
+        return name;
+    });
 
 TEST(Bitmap16, SurvivesRandomDamage)
 {

@@ -57,7 +57,11 @@ TEST_P(GlyphStripTest, IsA16ColourStripOfCellsWithTheTransparentColourBottomLeft
 INSTANTIATE_TEST_SUITE_P(Glyphs, GlyphStripTest,
                          ::testing::Values(GlyphStrip{"glyph-update.bmp", 18, 2}, GlyphStrip{"glyph-help.bmp", 16, 2},
                                            GlyphStrip{"glyph-about.bmp", 18, 1},
-                                           GlyphStrip{"glyph-exit.bmp", 18, 2}));
+                                           GlyphStrip{"glyph-exit.bmp", 18, 2}),
+                         [](const auto& info) {
+                             QString name = QString(info.param.name).section('.', 0, 0);
+                             return name.replace('-', '_').toStdString();
+                         });
 
 bool isBlueish(QRgb c)
 {

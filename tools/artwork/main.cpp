@@ -72,6 +72,38 @@ QImage logoBand(const QImage& logo)
     return band;
 }
 
+// The window's header and its glyph buttons at their real size, for judging the pictures where
+// they will be seen rather than enlarged.
+QImage inContext(const QImage& logo, const QList<std::pair<QString, QImage>>& glyphs)
+{
+    QImage out(596, 90, QImage::Format_RGB32);
+    out.fill(QColor(0xbf, 0xff, 0xff));
+    QPainter p(&out);
+    p.fillRect(0, 0, 596, 41, Qt::white);
+    p.setPen(QColor(0x80, 0x80, 0x80));
+    p.drawLine(0, 40, 595, 40);
+    p.drawImage(446, 4, logoBand(logo));
+    QFont title("Arial");
+    title.setPixelSize(21);
+    title.setBold(true);
+    p.setFont(title);
+    p.setPen(Qt::black);
+    p.drawText(QRect(8, 8, 294, 27), Qt::AlignCenter, "Tallyrune POS Update Utility");
+    int x = 20;
+    QFont caption("DejaVu Sans");
+    caption.setPixelSize(11);
+    p.setFont(caption);
+    for (const auto& [name, strip] : glyphs) {
+        const int cell = strip.height();
+        for (int n = 0; n * cell < strip.width(); ++n) {
+            p.drawImage(x, 55, onFace(strip.copy(n * cell, 0, cell, cell)));
+            x += cell + 8;
+        }
+        x += 24;
+    }
+    return out;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -115,6 +147,7 @@ int main(int argc, char** argv)
         const QImage decoded = QImage::fromData(logoJpeg, "JPG");
         ok = savePng(preview.filePath("logo-x4.png"), enlarged(decoded, 4)) && ok;
         ok = savePng(preview.filePath("logo-band-x8.png"), enlarged(logoBand(decoded), 8)) && ok;
+        ok = savePng(preview.filePath("context-x2.png"), enlarged(inContext(decoded, glyphs), 2)) && ok;
         ok = savePng(preview.filePath("icons-x8.png"), enlarged(icon48, 8)) && ok;
         ok = savePng(preview.filePath("icon32-x8.png"), enlarged(icon32, 8)) && ok;
         ok = savePng(preview.filePath("icon16-x8.png"), enlarged(icon16, 8)) && ok;

@@ -5,6 +5,7 @@
 #include <QRadialGradient>
 #include <QVector3D>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <vector>
@@ -163,6 +164,8 @@ void paintGlobe(QPainter& p, const Globe& g, Detail detail, double px)
 void paintArrows(QPainter& p, QPointF c, double radius, double width, Detail detail, double px)
 {
     const double head = detail == Detail::Full ? 24 : 30;
+    // Half a turn apart. The first head ends at about two o'clock so that, on the logo, it lies
+    // wholly inside the band the window shows.
     const std::pair<double, double> spans[] = {{176, 34}, {-4, -146}};
     for (auto [from, to] : spans) {
         const QPainterPath path = arrowPath(c, radius, width, from, to, head, width * 1.25);

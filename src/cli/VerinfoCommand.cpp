@@ -14,8 +14,8 @@ const char usageText[] = "Usage: tallyrune-updatectl verinfo [--json] FILE...\n"
 struct Field {
     std::string name;
     bool isText;
-    std::string text;   // for strings
-    double number = 0;  // for numbers
+    std::string text;  // for strings
+    double number = 0; // for numbers
     bool integral = true;
 };
 

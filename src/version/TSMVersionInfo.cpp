@@ -9,9 +9,9 @@
 
 namespace {
 constexpr DWORD fixedSignature = 0xFEEF04BD;
-const char* const stringKeys[] = {"CompanyName",      "FileDescription", "FileVersion",    "InternalName",
-                                  "LegalCopyright",   "OriginalFilename", "ProductName",   "ProductVersion",
-                                  "Comments",         "LegalTrademarks"};
+const char* const stringKeys[] = {"CompanyName",    "FileDescription",  "FileVersion", "InternalName",
+                                  "LegalCopyright", "OriginalFilename", "ProductName", "ProductVersion",
+                                  "Comments",       "LegalTrademarks"};
 } // namespace
 
 TSMVersionInfo::TSMVersionInfo(TComponent* owner) : TComponent(owner) {}

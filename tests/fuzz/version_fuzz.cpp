@@ -47,9 +47,18 @@ void exercise(const Bytes& resource)
     query(block, "\\VarFileInfo\\Translation", &translation);
     char table[40];
     std::snprintf(table, sizeof table, "\\StringFileInfo\\%.4X%.4X\\", translation & 0xFFFF, translation >> 16);
-    static const char* const keys[] = {"CompanyName", "FileDescription", "FileVersion", "InternalName",
-                                       "LegalCopyright", "OriginalFilename", "ProductName", "PRODUCTVERSION",
-                                       "comments", "LegalTrademarks", "", "\\\\"};
+    static const char* const keys[] = {"CompanyName",
+                                       "FileDescription",
+                                       "FileVersion",
+                                       "InternalName",
+                                       "LegalCopyright",
+                                       "OriginalFilename",
+                                       "ProductName",
+                                       "PRODUCTVERSION",
+                                       "comments",
+                                       "LegalTrademarks",
+                                       "",
+                                       "\\\\"};
     for (const char* key : keys)
         query(block, std::string(table) + key);
     query(block, "\\StringFileInfo");

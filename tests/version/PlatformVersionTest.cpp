@@ -16,9 +16,8 @@ namespace fs = std::filesystem;
 namespace {
 VersionInfo sample()
 {
-    return simpleVersionInfo({1, 2, 3, 4}, {{"CompanyName", "Harrowmere Software"},
-                                            {"FileVersion", "9.9"},
-                                            {"ProductName", "Tallyrune"}});
+    return simpleVersionInfo(
+        {1, 2, 3, 4}, {{"CompanyName", "Harrowmere Software"}, {"FileVersion", "9.9"}, {"ProductName", "Tallyrune"}});
 }
 
 DWORD sizeError(const std::string& file)

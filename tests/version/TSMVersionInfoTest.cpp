@@ -33,17 +33,17 @@ VersionInfo withFileDate(std::uint32_t ms, std::uint32_t ls)
 TEST(TSMVersionInfo, PropertiesComeFromTheFixedPartAndTheFirstTable)
 {
     TempDir dir;
-    const std::string file = writePe(dir / "Tallyrune.exe",
-                                     simpleVersionInfo({1, 2, 3, 4}, {{"CompanyName", "Harrowmere"},
-                                                                      {"FileDescription", "Point of sale"},
-                                                                      {"FileVersion", "9.9"},
-                                                                      {"InternalName", "tally"},
-                                                                      {"LegalCopyright", "© 2026"},
-                                                                      {"OriginalFilename", "Tallyrune.exe"},
-                                                                      {"ProductName", "Tallyrune"},
-                                                                      {"ProductVersion", "5.0"},
-                                                                      {"Comments", " padded "},
-                                                                      {"LegalTrademarks", "TM"}}));
+    const std::string file =
+        writePe(dir / "Tallyrune.exe", simpleVersionInfo({1, 2, 3, 4}, {{"CompanyName", "Harrowmere"},
+                                                                        {"FileDescription", "Point of sale"},
+                                                                        {"FileVersion", "9.9"},
+                                                                        {"InternalName", "tally"},
+                                                                        {"LegalCopyright", "© 2026"},
+                                                                        {"OriginalFilename", "Tallyrune.exe"},
+                                                                        {"ProductName", "Tallyrune"},
+                                                                        {"ProductVersion", "5.0"},
+                                                                        {"Comments", " padded "},
+                                                                        {"LegalTrademarks", "TM"}}));
     TSMVersionInfo info(nullptr);
     info.SetFileName(file);
     EXPECT_EQ(info.FileName(), file);
@@ -92,13 +92,13 @@ TEST(TSMVersionInfo, FileDates)
     const Case cases[] = {
         {0, 0, -109205.0}, // 1601-01-01, the usual zero date
         // 2000-01-01 12:00 = 125911584000000000 ticks: 36526.5
-        {static_cast<std::uint32_t>(125912016000000000ull >> 32),
-         static_cast<std::uint32_t>(125912016000000000ull), 36526.5},
+        {static_cast<std::uint32_t>(125912016000000000ull >> 32), static_cast<std::uint32_t>(125912016000000000ull),
+         36526.5},
         // 1899-12-29 18:00 counts the fraction forward from the day before the epoch: -1 + 0.75.
         {static_cast<std::uint32_t>(94352904000000000ull >> 32), static_cast<std::uint32_t>(94352904000000000ull),
          -0.25},
-        {0x80000000u, 0, 0.0},   // beyond what the calendar conversion takes
-        {0x7FFFFFFFu, 0, 0.0},   // a year past 9999
+        {0x80000000u, 0, 0.0}, // beyond what the calendar conversion takes
+        {0x7FFFFFFFu, 0, 0.0}, // a year past 9999
     };
     int n = 0;
     for (const Case& c : cases) {

@@ -17,7 +17,7 @@ struct CommandResult {
 };
 
 CommandResult verinfo(const QStringList& args, const fs::path& program = binDir() / "tallyrune-updatectl",
-            const fs::path& cwd = {})
+                      const fs::path& cwd = {})
 {
     QProcess p;
     if (!cwd.empty())
@@ -27,7 +27,10 @@ CommandResult verinfo(const QStringList& args, const fs::path& program = binDir(
     return {p.exitCode(), p.readAllStandardOutput().toStdString(), p.readAllStandardError().toStdString()};
 }
 
-QString q(const std::string& s) { return QString::fromStdString(s); }
+QString q(const std::string& s)
+{
+    return QString::fromStdString(s);
+}
 
 const char* const noData = "MajorVersion=-1\nMinorVersion=-1\nRelease=-1\nBuild=-1\nDateTime=0\n"
                            "CompanyName=\nFileDescription=\nFileVersion=\nInternalName=\nLegalCopyright=\n"
@@ -37,11 +40,11 @@ const char* const noData = "MajorVersion=-1\nMinorVersion=-1\nRelease=-1\nBuild=
 TEST(VerinfoCommand, PlainOutputListsTheFifteenValuesPerFile)
 {
     TempDir dir;
-    const std::string file = writePe(dir / "Tallyrune.exe",
-                                     simpleVersionInfo({1, 2, 3, 4}, {{"CompanyName", "Harrowmere Software"},
-                                                                      {"FileVersion", "9.9"},
-                                                                      {"ProductName", "Tallyrune"},
-                                                                      {"Comments", "line one\nline\x1b[31mtwo"}}));
+    const std::string file =
+        writePe(dir / "Tallyrune.exe", simpleVersionInfo({1, 2, 3, 4}, {{"CompanyName", "Harrowmere Software"},
+                                                                        {"FileVersion", "9.9"},
+                                                                        {"ProductName", "Tallyrune"},
+                                                                        {"Comments", "line one\nline\x1b[31mtwo"}}));
     CommandResult r = verinfo({q(file), q((dir / "missing.exe").string())});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out, "MajorVersion=1\nMinorVersion=2\nRelease=3\nBuild=4\nDateTime=-109205\n"
@@ -54,8 +57,8 @@ TEST(VerinfoCommand, PlainOutputListsTheFifteenValuesPerFile)
 TEST(VerinfoCommand, JsonOutputIsOneValidObjectPerLine)
 {
     TempDir dir;
-    VersionInfo v = simpleVersionInfo({65535, 0, 8, 130}, {{"ProductName", "Quote \" back \\ tab \t bell \a"},
-                                                           {"LegalCopyright", "© Ünïcødé 𝄞"}});
+    VersionInfo v = simpleVersionInfo(
+        {65535, 0, 8, 130}, {{"ProductName", "Quote \" back \\ tab \t bell \a"}, {"LegalCopyright", "© Ünïcødé 𝄞"}});
     // 2000-01-01 00:00:00.001: a fraction that needs all seventeen digits.
     const std::uint64_t ticks = 125911584000010000ull;
     v.fixed->fileDateMS = static_cast<std::uint32_t>(ticks >> 32);

@@ -26,8 +26,14 @@ inline std::string writeRaw(const std::filesystem::path& path, const Bytes& byte
     return path.string();
 }
 
-inline std::string asString(const Bytes& b) { return std::string(b.begin(), b.end()); }
-inline Bytes asBytes(const std::string& s) { return Bytes(s.begin(), s.end()); }
+inline std::string asString(const Bytes& b)
+{
+    return std::string(b.begin(), b.end());
+}
+inline Bytes asBytes(const std::string& s)
+{
+    return Bytes(s.begin(), s.end());
+}
 
 // The block as GetFileVersionInfoA hands it out; empty when the size query gives 0.
 inline std::vector<std::uint8_t> readBlock(const std::string& file, DWORD* error = nullptr)

@@ -59,21 +59,25 @@ TEST(Windres, ReaderGivesTheSameValuesForTheResourceCompilersFileAsForTheWriters
     TempDir dir;
     writeFile(dir / "version.rc", rcScript);
     std::string out;
-    ASSERT_TRUE(run(windres, {"--preprocessor=" + cpp, "-c", "65001", "-i", QString::fromStdString((dir / "version.rc").string()),
-                              "-o", QString::fromStdString((dir / "version.o").string())},
-                    out))
+    ASSERT_TRUE(
+        run(windres,
+            {"--preprocessor=" + cpp, "-c", "65001", "-i", QString::fromStdString((dir / "version.rc").string()), "-o",
+             QString::fromStdString((dir / "version.o").string())},
+            out))
         << out;
-    ASSERT_TRUE(run(ld, {"--entry=0", "-o", QString::fromStdString((dir / "windres.exe").string()),
-                         QString::fromStdString((dir / "version.o").string())},
+    ASSERT_TRUE(run(ld,
+                    {"--entry=0", "-o", QString::fromStdString((dir / "windres.exe").string()),
+                     QString::fromStdString((dir / "version.o").string())},
                     out))
         << out;
 
-    VersionInfo mine = simpleVersionInfo({1, 2, 65535, 4}, {{"CompanyName", "Harrowmere Software"},
-                                                            {"FileDescription", "Point of sale"},
-                                                            {"FileVersion", "9.9"},
-                                                            {"LegalCopyright", "Copyright (C) 2026 Grüße 日本"},
-                                                            {"ProductName", "Tallyrune"},
-                                                            {"ProductVersion", "5.6"}},
+    VersionInfo mine = simpleVersionInfo({1, 2, 65535, 4},
+                                         {{"CompanyName", "Harrowmere Software"},
+                                          {"FileDescription", "Point of sale"},
+                                          {"FileVersion", "9.9"},
+                                          {"LegalCopyright", "Copyright (C) 2026 Grüße 日本"},
+                                          {"ProductName", "Tallyrune"},
+                                          {"ProductVersion", "5.6"}},
                                          {0x0409, 1252});
     mine.fixed->productVersion = {5, 6, 7, 8};
     const std::string ours = writePe(dir / "writer.exe", mine);

@@ -10,7 +10,10 @@ constexpr std::uint32_t fileAlignment = 0x200;
 constexpr std::uint32_t sectionAlignment = 0x1000;
 constexpr std::uint32_t firstSectionRva = 0x1000;
 
-std::uint64_t alignUp(std::uint64_t v, std::uint64_t a) { return (v + a - 1) / a * a; }
+std::uint64_t alignUp(std::uint64_t v, std::uint64_t a)
+{
+    return (v + a - 1) / a * a;
+}
 
 void put16(Bytes& out, std::size_t at, std::uint16_t v)
 {
@@ -92,9 +95,9 @@ PeImage buildPe(const Bytes& resourceData, const PeOptions& o)
 
     const std::uint32_t imageSize = sectionRva + static_cast<std::uint32_t>(alignUp(section.size(), sectionAlignment));
     put16(h, optAt, o.pe32plus ? 0x20B : 0x10B);
-    h[optAt + 2] = 2; // linker version
+    h[optAt + 2] = 2;                                               // linker version
     put32(h, optAt + 8, static_cast<std::uint32_t>(rawSize + gap)); // SizeOfInitializedData
-    put32(h, optAt + 20, firstSectionRva);                            // BaseOfCode
+    put32(h, optAt + 20, firstSectionRva);                          // BaseOfCode
     std::size_t dirs;
     if (o.pe32plus) {
         put64(h, optAt + 24, 0x140000000ull);
@@ -107,8 +110,8 @@ PeImage buildPe(const Bytes& resourceData, const PeOptions& o)
     put16(h, optAt + 40, o.pe32plus ? 6 : 4); // OS version
     put16(h, optAt + 48, o.pe32plus ? 6 : 4); // subsystem version
     put32(h, optAt + 56, imageSize);
-    put32(h, optAt + 60, fileAlignment);      // SizeOfHeaders
-    put16(h, optAt + 68, 2);                  // Windows GUI
+    put32(h, optAt + 60, fileAlignment); // SizeOfHeaders
+    put16(h, optAt + 68, 2);             // Windows GUI
     if (o.pe32plus) {
         put64(h, optAt + 72, 0x100000);
         put64(h, optAt + 80, 0x1000);

@@ -21,7 +21,7 @@ struct PeOptions {
 };
 
 struct PeImage {
-    Bytes headers;              // from offset 0
+    Bytes headers;               // from offset 0
     std::uint64_t sectionOffset; // where section goes
     Bytes section;
     // The whole file in memory; only sensible when sectionOffset is small.

@@ -41,7 +41,9 @@ std::u16string utf16(std::string_view s)
         auto b = static_cast<unsigned char>(s[i]);
         char32_t cp = 0xFFFD;
         std::size_t len = 1;
-        auto cont = [&](std::size_t k) { return i + k < s.size() && (static_cast<unsigned char>(s[i + k]) & 0xC0) == 0x80; };
+        auto cont = [&](std::size_t k) {
+            return i + k < s.size() && (static_cast<unsigned char>(s[i + k]) & 0xC0) == 0x80;
+        };
         if (b < 0x80) {
             cp = b;
         } else if (b >= 0xC2 && b < 0xE0 && cont(1)) {

@@ -64,7 +64,10 @@ std::u16string tableName(Translation t);
 
 VersionNode toNode(const VersionInfo& info);
 Bytes encode(const VersionNode& node);
-inline Bytes buildVersionBlock(const VersionInfo& info) { return encode(toNode(info)); }
+inline Bytes buildVersionBlock(const VersionInfo& info)
+{
+    return encode(toNode(info));
+}
 
 // The common shape: one translation, its table holding the given strings (UTF-8 key/value pairs).
 VersionInfo simpleVersionInfo(std::array<std::uint16_t, 4> fileVersion,

@@ -176,7 +176,8 @@ int main(int argc, char** argv)
         } else {
             if (noVersion) {
                 pe.resourceType = 24; // a manifest instead, so that the file still has resources
-                const char manifest[] = "<assembly xmlns=\"urn:schemas-microsoft-com:asm.v1\" manifestVersion=\"1.0\"/>";
+                const char manifest[] =
+                    "<assembly xmlns=\"urn:schemas-microsoft-com:asm.v1\" manifestVersion=\"1.0\"/>";
                 block.assign(manifest, manifest + sizeof manifest - 1);
                 pe.resourceId = 1;
             }

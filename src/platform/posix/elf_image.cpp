@@ -29,7 +29,11 @@ SectionHeader decode(const std::uint8_t* p, bool is64)
 bool looksLikeElf(ByteSource& source)
 {
     std::uint8_t magic[4];
-    return source.size() >= 4 && source.read(0, magic, 4) == ERROR_SUCCESS && std::memcmp(magic, "\x7f" "ELF", 4) == 0;
+    return source.size() >= 4 && source.read(0, magic, 4) == ERROR_SUCCESS &&
+           std::memcmp(magic,
+                       "\x7f"
+                       "ELF",
+                       4) == 0;
 }
 
 DWORD findElfVersionSection(ByteSource& source, ResourceSpan& span)
@@ -40,7 +44,11 @@ DWORD findElfVersionSection(ByteSource& source, ResourceSpan& span)
     const std::size_t headerRead = static_cast<std::size_t>(std::min<std::uint64_t>(eh.size(), source.size()));
     if (DWORD e = source.read(0, eh.data(), headerRead))
         return e;
-    if (std::memcmp(eh.data(), "\x7f" "ELF", 4) != 0 || eh[5] != 1 /* little-endian */)
+    if (std::memcmp(eh.data(),
+                    "\x7f"
+                    "ELF",
+                    4) != 0 ||
+        eh[5] != 1 /* little-endian */)
         return ERROR_BAD_FORMAT;
     const bool is64 = eh[4] == 2;
     if (!is64 && eh[4] != 1)

@@ -46,8 +46,7 @@ public:
     };
 
     // Calls pick(index, entry) for each entry until it returns true; found holds that entry.
-    template <typename Pick>
-    DWORD scan(std::uint32_t dir, Pick pick, bool& found, Entry& result)
+    template <typename Pick> DWORD scan(std::uint32_t dir, Pick pick, bool& found, Entry& result)
     {
         found = false;
         std::array<std::uint8_t, 16> header{};
@@ -192,8 +191,8 @@ DWORD findPeVersionResource(ByteSource& source, ResourceSpan& span)
             entry))
         return e;
     if (!found) {
-        if (DWORD e = tree.scan(typeDir, [](std::uint32_t i, const ResourceTree::Entry&) { return i == 0; }, found,
-                                entry))
+        if (DWORD e = tree.scan(
+                typeDir, [](std::uint32_t i, const ResourceTree::Entry&) { return i == 0; }, found, entry))
             return e;
         if (!found)
             return ERROR_RESOURCE_NAME_NOT_FOUND;
@@ -201,7 +200,8 @@ DWORD findPeVersionResource(ByteSource& source, ResourceSpan& span)
     if (!descend(entry, dir))
         return ERROR_BAD_FORMAT;
 
-    if (DWORD e = tree.scan(dir, [](std::uint32_t i, const ResourceTree::Entry&) { return i == 0; }, found, entry))
+    if (DWORD e = tree.scan(
+            dir, [](std::uint32_t i, const ResourceTree::Entry&) { return i == 0; }, found, entry))
         return e;
     if (!found)
         return ERROR_RESOURCE_LANG_NOT_FOUND;

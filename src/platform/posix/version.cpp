@@ -64,7 +64,7 @@ private:
 
 bool isFile(const std::string& path)
 {
-    struct stat st{};
+    struct stat st {};
     return stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
@@ -117,7 +117,7 @@ DWORD loadResource(const char* name, Bytes& resource)
     FileDescriptor fd(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (fd.get() < 0)
         return wincompat::errorFromErrno(errno);
-    struct stat st{};
+    struct stat st {};
     if (fstat(fd.get(), &st) != 0)
         return wincompat::errorFromErrno(errno);
     if (S_ISDIR(st.st_mode))
@@ -130,7 +130,10 @@ DWORD loadResource(const char* name, Bytes& resource)
 } // namespace
 
 namespace wincompat::testing {
-void failNextVersionRead(DWORD error) { injectedReadError = error; }
+void failNextVersionRead(DWORD error)
+{
+    injectedReadError = error;
+}
 } // namespace wincompat::testing
 
 DWORD GetFileVersionInfoSizeA(LPCSTR fileName, LPDWORD handle)

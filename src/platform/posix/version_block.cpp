@@ -12,7 +12,10 @@ namespace {
 constexpr std::size_t maxBlock = 0xFFFF;
 constexpr std::size_t headerSize = 6;
 
-std::size_t align4(std::size_t v) { return (v + 3) & ~std::size_t{3}; }
+std::size_t align4(std::size_t v)
+{
+    return (v + 3) & ~std::size_t{3};
+}
 
 // One node of the tree: header, key, value, children, all inside [start, end).
 struct Node {
@@ -55,8 +58,7 @@ bool parseNode(const std::uint8_t* b, std::size_t offset, std::size_t limit, Nod
 }
 
 // Each sibling starts at least 8 bytes after the one before, so the walk always ends.
-template <typename Visit>
-void forEachChild(const std::uint8_t* b, const Node& parent, Visit visit)
+template <typename Visit> void forEachChild(const std::uint8_t* b, const Node& parent, Visit visit)
 {
     Node child;
     for (std::size_t at = parent.childrenStart; parseNode(b, at, parent.end, child); at = align4(child.end)) {
@@ -132,7 +134,10 @@ std::size_t resourceLength(const Bytes& resource)
     return std::min(claimed, resource.size());
 }
 
-std::size_t ansiOffset(std::size_t rootLength, std::size_t valueStart) { return align4(rootLength) + valueStart / 2 * 3; }
+std::size_t ansiOffset(std::size_t rootLength, std::size_t valueStart)
+{
+    return align4(rootLength) + valueStart / 2 * 3;
+}
 
 const std::u16string stringFileInfo = u"StringFileInfo";
 } // namespace

@@ -30,12 +30,18 @@ private:
 };
 
 // Little-endian loads; the formats read here are little-endian whatever the host.
-inline std::uint16_t load16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
+inline std::uint16_t load16(const std::uint8_t* p)
+{
+    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+}
 inline std::uint32_t load32(const std::uint8_t* p)
 {
     return std::uint32_t{p[0]} | (std::uint32_t{p[1]} << 8) | (std::uint32_t{p[2]} << 16) | (std::uint32_t{p[3]} << 24);
 }
-inline std::uint64_t load64(const std::uint8_t* p) { return load32(p) | (std::uint64_t{load32(p + 4)} << 32); }
+inline std::uint64_t load64(const std::uint8_t* p)
+{
+    return load32(p) | (std::uint64_t{load32(p + 4)} << 32);
+}
 
 // Where a version resource lies in its file.
 struct ResourceSpan {

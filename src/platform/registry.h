@@ -1,6 +1,12 @@
+// TEAM NOTE for whoever builds the settings store and registry (delete this note when you commit your work):
+// read /tmp/common-brief.md NOW -- it holds the rules you must follow (no mention of the specification anywhere in
+// code, comments, tests, commits; never read other implementations; build only in /work/main/build-settings;
+// commit only your own paths with `git commit -m msg -- <paths>`, never `git add -A`; report by 19:30 UTC).
 #pragma once
 // Registry operations. On Linux every hive is one SQLite database below the compatibility root.
 #include "platform/wintypes.h"
+
+#include <string>
 
 #ifndef _WIN32
 #define HKEY_CLASSES_ROOT (reinterpret_cast<HKEY>(static_cast<std::uintptr_t>(0x80000000u)))
@@ -59,3 +65,9 @@ LSTATUS RegEnumValueA(HKEY key, DWORD index, LPSTR valueName, LPDWORD valueNameS
                       LPBYTE data, LPDWORD dataSize);
 LSTATUS RegCloseKey(HKEY key);
 #endif
+
+namespace wincompat {
+// The file that holds the hive behind a predefined root key (HKEY_LOCAL_MACHINE ...), for tools
+// and tests; empty where the hive is not a file of ours (Windows) or the root has no hive.
+std::string registryHiveFile(HKEY predefinedRoot);
+} // namespace wincompat

@@ -1,0 +1,5 @@
+#include "settings/TLMDCustomComponent.h"
+
+TLMDCustomComponent::TLMDCustomComponent(TComponent* owner) : TComponent(owner) {}
+
+TLMDCustomComponent::~TLMDCustomComponent() = default;

@@ -1,0 +1,337 @@
+#include "settings/TLMDIniCtrl.h"
+
+#include "framework/Exceptions.h"
+#include "platform/system.h"
+#include "settings/SettingsPaths.h"
+#include "settings/TIniFile.h"
+#include "settings/TLMDRegIniFile.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+#include <iterator>
+
+namespace {
+
+constexpr WORD defaultEncKey = 0x4C4D;
+constexpr BYTE alphaLimit = 26;
+constexpr WORD cipherC1 = 52845;
+constexpr WORD cipherC2 = 22719;
+
+template <typename E, std::size_t N>
+E enumFromName(const char* const (&names)[N], const std::string& property, const std::string& value)
+{
+    for (std::size_t i = 0; i < N; ++i)
+        if (value == names[i])
+            return static_cast<E>(i);
+    throw EComponentError("Invalid property value for " + property + ": " + value);
+}
+
+const char* const targetNames[] = {"itIniFile", "itRegistry", "itAuto"};
+const char* const prefixNames[] = {"ppWindows", "ppSystem", "ppProgram", "ppFixed"};
+const char* const cryptNames[] = {"icmKey", "icmTextKey", "icmCustom"};
+const char* const rootNames[] = {"rpClassesRoot", "rpCurrentUser", "rpLocalMachine",
+                                 "rpUsers", "rpCurrentConfig", "rpDynData"};
+
+std::string localText(const QString& text)
+{
+    const QByteArray bytes = text.toLocal8Bit();
+    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+// A byte-wise key stream: each output byte feeds the key for the next one.
+std::string encipher(const std::string& plain, WORD key)
+{
+    std::string out(plain.size(), '\0');
+    for (std::size_t i = 0; i < plain.size(); ++i) {
+        const auto c = static_cast<BYTE>(static_cast<BYTE>(plain[i]) ^ (key >> 8));
+        out[i] = static_cast<char>(c);
+        key = static_cast<WORD>((c + key) * cipherC1 + cipherC2);
+    }
+    return out;
+}
+
+std::string decipher(const std::string& cipher, WORD key)
+{
+    std::string out(cipher.size(), '\0');
+    for (std::size_t i = 0; i < cipher.size(); ++i) {
+        const auto c = static_cast<BYTE>(cipher[i]);
+        out[i] = static_cast<char>(static_cast<BYTE>(c ^ (key >> 8)));
+        key = static_cast<WORD>((c + key) * cipherC1 + cipherC2);
+    }
+    return out;
+}
+
+std::string toHex(const std::string& bytes)
+{
+    static const char digits[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(bytes.size() * 2);
+    for (unsigned char c : bytes) {
+        out += digits[c >> 4];
+        out += digits[c & 15];
+    }
+    return out;
+}
+
+bool fromHex(const std::string& text, std::string& bytes)
+{
+    auto nibble = [](char c) -> int {
+        if (c >= '0' && c <= '9')
+            return c - '0';
+        if (c >= 'A' && c <= 'F')
+            return c - 'A' + 10;
+        if (c >= 'a' && c <= 'f')
+            return c - 'a' + 10;
+        return -1;
+    };
+    if (text.size() % 2 != 0)
+        return false;
+    bytes.clear();
+    for (std::size_t i = 0; i < text.size(); i += 2) {
+        const int hi = nibble(text[i]), lo = nibble(text[i + 1]);
+        if (hi < 0 || lo < 0)
+            return false;
+        bytes += static_cast<char>(hi << 4 | lo);
+    }
+    return true;
+}
+
+} // namespace
+
+HKEY RegRootKeyHandle(TLMDRegRootKey root)
+{
+    switch (root) {
+    case rpClassesRoot: return HKEY_CLASSES_ROOT;
+    case rpCurrentUser: return HKEY_CURRENT_USER;
+    case rpLocalMachine: return HKEY_LOCAL_MACHINE;
+    case rpUsers: return HKEY_USERS;
+    case rpCurrentConfig: return HKEY_CURRENT_CONFIG;
+    case rpDynData: return HKEY_DYN_DATA;
+    }
+    return HKEY_CURRENT_USER;
+}
+
+TLMDIniCtrl::TLMDIniCtrl(TComponent* owner) : TLMDCustomComponent(owner), encKey_(defaultEncKey) {}
+
+TLMDIniCtrl::~TLMDIniCtrl() = default;
+
+void TLMDIniCtrl::SetAlphaCounter(bool value)
+{
+    if (alphaCounter_ == value)
+        return;
+    alphaCounter_ = value;
+    if (maxEntries_ > alphaLimit)
+        maxEntries_ = alphaLimit;
+}
+
+void TLMDIniCtrl::SetMaxEntries(BYTE value)
+{
+    if (maxEntries_ == value || (alphaCounter_ && value > alphaLimit))
+        return;
+    maxEntries_ = value;
+}
+
+void TLMDIniCtrl::SetIniFile(const std::string& value)
+{
+    std::string name = value;
+    if (!name.empty() && settings::ExtractFileExt(name).empty())
+        name += ".INI";
+    iniFile_ = name;
+}
+
+void TLMDIniCtrl::SetNetUser(bool value)
+{
+    if (netUser_ == value)
+        return;
+    netUser_ = value;
+    if (netUser_)
+        user_ = CurrentUserName();
+}
+
+void TLMDIniCtrl::SetTarget(TLMDIniTarget value)
+{
+    if (target_ == value)
+        return;
+    target_ = value;
+    storeTarget_ = value == itIniFile ? itIniFile : itRegistry;
+}
+
+std::string TLMDIniCtrl::CurrentUserName()
+{
+    char buffer[64];
+    DWORD size = sizeof buffer;
+    if (!GetUserNameA(buffer, &size))
+        return "(Unknown)";
+    return std::string(buffer);
+}
+
+std::string TLMDIniCtrl::EncodeValue(const std::string& Value)
+{
+    switch (cryptMode_) {
+    case icmKey: return encipher(Value, encKey_);
+    case icmTextKey: return toHex(encipher(Value, encKey_));
+    case icmCustom: {
+        std::string result = Value;
+        if (onEncodeString_)
+            onEncodeString_(this, result);
+        return result;
+    }
+    }
+    return Value;
+}
+
+std::string TLMDIniCtrl::DecodeValue(const std::string& Value)
+{
+    switch (cryptMode_) {
+    case icmKey: return decipher(Value, encKey_);
+    case icmTextKey: {
+        std::string bytes;
+        // Text that was never encoded (stored by hand, say) is handed back as it is.
+        return fromHex(Value, bytes) ? decipher(bytes, encKey_) : Value;
+    }
+    case icmCustom: {
+        std::string result = Value;
+        if (onDecodeString_)
+            onDecodeString_(this, result);
+        return result;
+    }
+    }
+    return Value;
+}
+
+std::string TLMDIniCtrl::RegistryBasePath() const
+{
+    if (!settings::IsBlank(regPath_))
+        return settings::ComposeRegistryBasePath(regPath_, {}, {}, {}, {});
+    return settings::ComposeRegistryBasePath(regPath_, localText(QCoreApplication::organizationName()),
+                                             localText(QCoreApplication::applicationName()),
+                                             settings::ModuleFileName(),
+                                             localText(QCoreApplication::applicationVersion()));
+}
+
+std::string TLMDIniCtrl::IniFilePath()
+{
+    if (iniFile_.empty())
+        iniFile_ = settings::ChangeFileExt(settings::ModuleFileName(), ".INI");
+    if (iniPrefix_ == ppFixed)
+        return iniFile_;
+    std::string folder;
+    char buffer[MAX_PATH];
+    switch (iniPrefix_) {
+    case ppWindows:
+    case ppSystem: {
+        const UINT n = iniPrefix_ == ppWindows ? GetWindowsDirectoryA(buffer, MAX_PATH)
+                                               : GetSystemDirectoryA(buffer, MAX_PATH);
+        if (n > 0 && n < MAX_PATH)
+            folder.assign(buffer, n);
+        break;
+    }
+    case ppProgram: folder = settings::ExtractFilePath(settings::ModuleFileName()); break;
+    case ppFixed: break;
+    }
+    return settings::IncludeTrailingPathDelimiter(folder) + settings::ExtractFileName(iniFile_);
+}
+
+std::string TLMDIniCtrl::ApplySectionRule(const std::string& Section)
+{
+    if (settings::IsBlank(Section))
+        return settings::IsBlank(lastSection_) ? std::string("Common") : lastSection_;
+    std::string result = Section;
+    if (storeTarget_ == itIniFile) {
+        if (!common_)
+            result = (netUser_ ? CurrentUserName() : user_) + "." + Section;
+    } else if (Section == "#ROOT") {
+        result.clear(); // the base key itself
+    }
+    lastSection_ = result;
+    return result;
+}
+
+std::string TLMDIniCtrl::ReadSetting(const std::string& Section, const std::string& Key, const std::string& Default)
+{
+    return storeTarget_ == itIniFile ? ReadIni(Section, Key, Default) : ReadRegistry(Section, Key, Default);
+}
+
+void TLMDIniCtrl::WriteSetting(const std::string& Section, const std::string& Key, const std::string& Value)
+{
+    if (storeTarget_ == itIniFile)
+        WriteIni(Section, Key, Value);
+    else
+        WriteRegistry(Section, Key, Value);
+}
+
+std::string TLMDIniCtrl::ReadRegistry(const std::string& Section, const std::string& Key,
+                                      const std::string& Default)
+{
+    TLMDRegIniFile registry(RegRootKeyHandle(regRoot_), RegistryBasePath(), true);
+    const std::string fallback = encoded_ ? EncodeValue(Default) : Default;
+    const std::string section = ApplySectionRule(Section);
+    std::string result = registry.ReadString(section, Key, fallback);
+    return encoded_ ? DecodeValue(result) : result;
+}
+
+void TLMDIniCtrl::WriteRegistry(const std::string& Section, const std::string& Key, const std::string& Value)
+{
+    TLMDRegIniFile registry(RegRootKeyHandle(regRoot_), RegistryBasePath(), false);
+    const std::string value = encoded_ ? EncodeValue(Value) : Value;
+    const std::string section = ApplySectionRule(Section);
+    registry.WriteString(section, Key, value);
+}
+
+std::string TLMDIniCtrl::ReadIni(const std::string& Section, const std::string& Key, const std::string& Default)
+{
+    TIniFile file(IniFilePath());
+    const std::string fallback = encoded_ ? EncodeValue(Default) : Default;
+    const std::string section = ApplySectionRule(Section);
+    std::string result = file.ReadString(section, Key, fallback);
+    return encoded_ ? DecodeValue(result) : result;
+}
+
+void TLMDIniCtrl::WriteIni(const std::string& Section, const std::string& Key, const std::string& Value)
+{
+    TIniFile file(IniFilePath());
+    const std::string value = encoded_ ? EncodeValue(Value) : Value;
+    const std::string section = ApplySectionRule(Section);
+    file.WriteString(section, Key, value);
+}
+
+void TLMDIniCtrl::ReadProperty(const std::string& name, const std::string& value)
+{
+    if (name == "About")
+        SetAbout(value);
+    else if (name == "AlphaCounter")
+        SetAlphaCounter(StoredBool(name, value));
+    else if (name == "Common")
+        SetCommon(StoredBool(name, value));
+    else if (name == "IniFile")
+        SetIniFile(value);
+    else if (name == "IniPrefix")
+        SetIniPrefix(enumFromName<TLMDPathPrefix>(prefixNames, name, value));
+    else if (name == "MaxEntries") {
+        const int n = StoredInt(name, value);
+        if (n < 0 || n > 255)
+            throw EComponentError("Invalid property value for " + name + ": " + value);
+        SetMaxEntries(static_cast<BYTE>(n));
+    } else if (name == "NetUser")
+        SetNetUser(StoredBool(name, value));
+    else if (name == "User")
+        SetUser(value);
+    else if (name == "RegPath")
+        SetRegPath(value);
+    else if (name == "RegRoot")
+        SetRegRoot(enumFromName<TLMDRegRootKey>(rootNames, name, value));
+    else if (name == "Target")
+        SetTarget(enumFromName<TLMDIniTarget>(targetNames, name, value));
+    else if (name == "EncKey") {
+        const int n = StoredInt(name, value);
+        if (n < 0 || n > 0xFFFF)
+            throw EComponentError("Invalid property value for " + name + ": " + value);
+        SetEncKey(static_cast<WORD>(n));
+    } else if (name == "Encoded")
+        SetEncoded(StoredBool(name, value));
+    else if (name == "CryptMode")
+        SetCryptMode(enumFromName<TLMDIniCryptMode>(cryptNames, name, value));
+    else
+        TLMDCustomComponent::ReadProperty(name, value);
+}

@@ -1,0 +1,80 @@
+// This test program doubles as its own helper process: started with TALLYRUNE_SETTINGS_HELPER
+// set, it does one job before main() runs and exits. That lets a test run the real settings
+// store in another process, as another user (nobody), or many times at once.
+#include "SettingsTestSupport.h"
+
+#include "framework/Exceptions.h"
+#include "settings/TLMDIniCtrl.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+std::string env(const char* name, const char* fallback = "")
+{
+    const char* value = std::getenv(name);
+    return value != nullptr ? value : fallback;
+}
+
+// The store as the utility's main window configures it.
+void configure(TLMDIniCtrl& store)
+{
+    store.ReadProperty("Target", env("HELPER_TARGET", "itRegistry"));
+    store.ReadProperty("RegRoot", env("HELPER_ROOT", "rpLocalMachine"));
+    store.ReadProperty("RegPath", "Software\\Harrowmere\\Tallyrune");
+    store.ReadProperty("IniFile", "Tallyrune.INI");
+    store.ReadProperty("IniPrefix", "ppProgram");
+}
+
+[[noreturn]] void finish(int code)
+{
+    std::fflush(stdout);
+    std::fflush(stderr);
+    std::_Exit(code);
+}
+
+int runHelperIfAsked()
+{
+    const std::string role = env(settings_test::helperVariable);
+    if (role.empty())
+        return 0;
+    TLMDIniCtrl store(nullptr);
+    configure(store);
+    try {
+        if (role == "write") {
+            store.WriteSetting(env("HELPER_SECTION"), env("HELPER_KEY"), env("HELPER_VALUE"));
+            std::printf("OK");
+            finish(0);
+        }
+        if (role == "read") {
+            std::printf("%s", store.ReadSetting(env("HELPER_SECTION"), env("HELPER_KEY"), "<default>").c_str());
+            finish(0);
+        }
+        if (role == "hammer") {
+            // Every writer creates the same section key and adds its own values to it.
+            const std::string id = env("HELPER_ID");
+            const int count = std::atoi(env("HELPER_COUNT", "10").c_str());
+            for (int i = 0; i < count; ++i) {
+                const std::string key = "w" + id + "-" + std::to_string(i);
+                store.WriteSetting("Shared", key, std::to_string(i));
+                store.WriteSetting("Own" + id, "last", std::to_string(i));
+                if (store.ReadSetting("Shared", key, "") != std::to_string(i)) {
+                    std::printf("lost %s", key.c_str());
+                    finish(4);
+                }
+            }
+            finish(0);
+        }
+    } catch (const Exception& e) {
+        std::printf("%s", e.Message().c_str());
+        finish(3);
+    }
+    std::printf("unknown helper role %s", role.c_str());
+    finish(2);
+}
+
+[[maybe_unused]] const int helperHook = runHelperIfAsked();
+
+} // namespace

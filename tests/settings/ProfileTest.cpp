@@ -1,0 +1,200 @@
+// INI files: the platform's profile functions and the settings store on its INI back end.
+#include "SettingsTestSupport.h"
+
+#include "framework/Exceptions.h"
+#include "platform/profile.h"
+#include "platform/system.h"
+#include "settings/SettingsPaths.h"
+#include "settings/TLMDIniCtrl.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+using settings_test::snapshot;
+
+namespace {
+
+std::string read(const std::filesystem::path& file, const char* section, const char* key, const char* fallback,
+                 DWORD size = 2048)
+{
+    std::string buffer(size, '\xee');
+    const DWORD n = GetPrivateProfileStringA(section, key, fallback, buffer.data(), size, file.c_str());
+    return std::string(buffer.data(), n);
+}
+
+} // namespace
+
+TEST(Profile, ReadsMatchWithoutCaseTrimAndStripQuotes)
+{
+    TempDir dir;
+    const auto file = dir / "pos.ini";
+    writeFile(file, "top=level\r\n[Application]\r\n  Update Path =  /srv/update  \r\n"
+                    "Quoted=\"  spaced  \"\r\nSingle='x'\r\nHalf=\"open\r\n;comment=1\r\nNoValue\r\n"
+                    "[application]\r\nUpdate Path=second section loses\n[Other]\nkey=other\n");
+    EXPECT_EQ(read(file, "APPLICATION", "update path", "d"), "/srv/update");
+    EXPECT_EQ(read(file, " Application ", " Update Path ", "d"), "/srv/update");
+    EXPECT_EQ(read(file, "Application", "Quoted", "d"), "  spaced  ");
+    EXPECT_EQ(read(file, "Application", "Single", "d"), "x");
+    EXPECT_EQ(read(file, "Application", "Half", "d"), "\"open");
+    EXPECT_EQ(read(file, "Application", "NoValue", "d"), "d");
+    EXPECT_EQ(read(file, "Other", "key", "d"), "other");
+    EXPECT_EQ(read(file, "", "top", "d"), "d"); // entries before any section belong to none
+    EXPECT_EQ(read(file, "Missing", "key", "default  "), "default");
+    EXPECT_EQ(read(file, "Application", "Missing", nullptr), "");
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(read(dir / "absent.ini", "a", "b", "fallback"), "fallback");
+
+    // Lists: section names, and the keys of a section, each ended by a zero.
+    EXPECT_EQ(read(file, nullptr, nullptr, ""), std::string("Application\0application\0Other\0", 30));
+    EXPECT_EQ(read(file, "Other", nullptr, ""), std::string("key\0", 4));
+}
+
+TEST(Profile, AReadIsCutToTheBufferLessOne)
+{
+    TempDir dir;
+    const auto file = dir / "long.ini";
+    writeFile(file, "[S]\nlong=" + std::string(3000, 'v') + "\n");
+    const std::string value = read(file, "S", "long", "");
+    EXPECT_EQ(value.size(), 2047u);
+    EXPECT_EQ(read(file, "S", "long", "", 5), "vvvv");
+    EXPECT_EQ(read(file, "S", "long", "", 1), "");
+}
+
+TEST(Profile, WritesCreateReplaceAndDeleteKeepingTheRestOfTheFile)
+{
+    TempDir dir;
+    const auto file = dir / "pos.ini";
+    ASSERT_TRUE(WritePrivateProfileStringA("Update", "LastUpdate", "today", file.c_str()));
+    EXPECT_EQ(readFile(file), "[Update]\r\nLastUpdate=today\r\n");
+
+    writeFile(file, "; kept comment\n[Update]\nlastupdate = old\n\n[Other]\nx=1\n");
+    ASSERT_TRUE(WritePrivateProfileStringA("update", "LastUpdate", "  new", file.c_str()));
+    ASSERT_TRUE(WritePrivateProfileStringA("Update", "Added", "2", file.c_str()));
+    ASSERT_TRUE(WritePrivateProfileStringA("Third", "k", "v", file.c_str()));
+    EXPECT_EQ(readFile(file), "; kept comment\n[Update]\nlastupdate=new\nAdded=2\n\n[Other]\nx=1\n\n[Third]\nk=v\n");
+
+    ASSERT_TRUE(WritePrivateProfileStringA("Update", "Added", nullptr, file.c_str()));
+    ASSERT_TRUE(WritePrivateProfileStringA("Other", nullptr, nullptr, file.c_str()));
+    EXPECT_EQ(readFile(file), "; kept comment\n[Update]\nlastupdate=new\n\n[Third]\nk=v\n");
+    ASSERT_TRUE(WritePrivateProfileStringA("Nope", nullptr, nullptr, (dir / "absent.ini").c_str()));
+    EXPECT_FALSE(std::filesystem::exists(dir / "absent.ini"));
+}
+
+TEST(Profile, AWriteReplacesTheFileWholeAndLeavesNothingBehind)
+{
+    TempDir dir;
+    const auto file = dir / "pos.ini";
+    writeFile(file, "[S]\nk=0\n");
+    chmod(file.c_str(), 0640);
+    struct stat before {};
+    stat(file.c_str(), &before);
+    for (int i = 1; i <= 50; ++i)
+        ASSERT_TRUE(WritePrivateProfileStringA("S", ("k" + std::to_string(i)).c_str(), "v", file.c_str()));
+    struct stat after {};
+    stat(file.c_str(), &after);
+    EXPECT_NE(before.st_ino, after.st_ino); // renamed into place, not rewritten in place
+    EXPECT_EQ(after.st_mode & 07777, 0640u);
+    EXPECT_EQ(snapshot(dir.path()).size(), 1u);
+    EXPECT_EQ(read(file, "S", "k50", ""), "v");
+    // Writing what is there already does not touch the file.
+    ASSERT_TRUE(WritePrivateProfileStringA("S", "k50", "v", file.c_str()));
+    struct stat same {};
+    stat(file.c_str(), &same);
+    EXPECT_EQ(same.st_ino, after.st_ino);
+}
+
+TEST(Profile, RefusedWritesReportFalseAndALastError)
+{
+    TempDir dir;
+    EXPECT_FALSE(WritePrivateProfileStringA("S", "k", "v", (dir / "no" / "such" / "pos.ini").c_str()));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+    std::filesystem::create_directory(dir / "folder.ini");
+    EXPECT_FALSE(WritePrivateProfileStringA("S", "k", "v", (dir / "folder.ini").c_str()));
+    EXPECT_NE(GetLastError(), static_cast<DWORD>(ERROR_SUCCESS));
+    EXPECT_FALSE(WritePrivateProfileStringA(nullptr, nullptr, nullptr, (dir / "x.ini").c_str())); // the flush
+    EXPECT_EQ(snapshot(dir.path()).size(), 1u);
+}
+
+TEST(Profile, BareNamesLiveInTheWindowsFolder)
+{
+    ScopedCompatRoot root;
+    ASSERT_TRUE(WritePrivateProfileStringA("S", "k", "v", "pos.ini"));
+    EXPECT_EQ(readFile(root.path() / "windows" / "pos.ini"), "[S]\r\nk=v\r\n");
+    char buffer[16];
+    EXPECT_EQ(GetPrivateProfileStringA("S", "k", "", buffer, sizeof buffer, "pos.ini"), 1u);
+}
+
+namespace {
+class StoreOnIni : public ::testing::Test {
+protected:
+    ScopedCompatRoot root;
+    TLMDIniCtrl store{nullptr};
+    std::filesystem::path file() const { return root.path() / "pos" / "Tallyrune.INI"; }
+    void SetUp() override
+    {
+        std::filesystem::create_directories(root.path() / "pos");
+        store.SetTarget(itIniFile);
+        store.SetIniPrefix(ppFixed);
+        store.SetIniFile((root.path() / "pos" / "Tallyrune").string());
+    }
+};
+} // namespace
+
+TEST_F(StoreOnIni, FilePathFollowsThePrefix)
+{
+    EXPECT_EQ(store.IniFilePath(), file().string());
+    store.SetIniPrefix(ppWindows);
+    EXPECT_EQ(store.IniFilePath(), (root.path() / "windows" / "Tallyrune.INI").string());
+    store.SetIniPrefix(ppSystem);
+    EXPECT_EQ(store.IniFilePath(), (root.path() / "windows" / "system32" / "Tallyrune.INI").string());
+    store.SetIniPrefix(ppProgram);
+    const std::string programFolder = settings::ExtractFilePath(settings::ModuleFileName());
+    EXPECT_EQ(store.IniFilePath(), programFolder + "Tallyrune.INI");
+
+    TLMDIniCtrl unnamed(nullptr);
+    unnamed.SetIniPrefix(ppFixed);
+    EXPECT_EQ(unnamed.IniFilePath(), settings::ModuleFileName() + ".INI");
+    EXPECT_EQ(unnamed.IniFile(), settings::ModuleFileName() + ".INI");
+    EXPECT_EQ(settings::ChangeFileExt("/a.b/prog.exe", ".INI"), "/a.b/prog.INI");
+}
+
+TEST_F(StoreOnIni, ReadsAndWritesWithTheSectionRules)
+{
+    EXPECT_EQ(store.ReadSetting("Application", "Update Path", "dflt"), "dflt");
+    EXPECT_TRUE(snapshot(root.path()).size() == 1u); // just the folder: a read creates no file
+    store.WriteSetting("Update", "LastUpdate", "now");
+    store.WriteSetting("#ROOT", "k", "ordinary section");
+    EXPECT_EQ(readFile(file()), "[Update]\r\nLastUpdate=now\r\n\r\n[#ROOT]\r\nk=ordinary section\r\n");
+    EXPECT_EQ(store.LastSection(), "#ROOT");
+    EXPECT_EQ(store.ReadSetting("", "k", ""), "ordinary section");
+
+    store.SetCommon(false);
+    store.SetUser("clerk");
+    store.WriteSetting("Application", "Update Path", "/srv/clerk");
+    EXPECT_EQ(store.LastSection(), "clerk.Application");
+    EXPECT_EQ(read(file(), "clerk.Application", "Update Path", ""), "/srv/clerk");
+    EXPECT_EQ(store.ReadSetting("Application", "Update Path", ""), "/srv/clerk");
+    EXPECT_EQ(store.ReadSetting(" ", "Update Path", ""), "/srv/clerk"); // not qualified twice
+
+    store.SetNetUser(true);
+    const std::string me = store.CurrentUserName();
+    store.WriteSetting("Application", "Update Path", "/srv/me");
+    EXPECT_EQ(read(file(), (me + ".Application").c_str(), "Update Path", ""), "/srv/me");
+}
+
+TEST_F(StoreOnIni, LongValuesAreCutAndRefusedWritesRaise)
+{
+    store.WriteSetting("S", "long", std::string(5000, 'x'));
+    EXPECT_EQ(store.ReadSetting("S", "long", "").size(), 2047u);
+
+    store.SetIniFile((root.path() / "missing" / "Tallyrune.INI").string());
+    try {
+        store.WriteSetting("S", "k", "v");
+        FAIL() << "no exception";
+    } catch (const EIniFileException& e) {
+        EXPECT_EQ(e.Message(), "Unable to write to " + (root.path() / "missing" / "Tallyrune.INI").string());
+    }
+    EXPECT_EQ(store.ReadSetting("S", "k", "dflt"), "dflt");
+}

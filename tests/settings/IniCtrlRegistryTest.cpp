@@ -160,11 +160,13 @@ TEST_F(StoreOnRegistry, EachReadAsksTheBackEndAgain)
 {
     putValue(applicationKey(), "Update Path", REG_SZ, std::string("one\0", 4));
     EXPECT_EQ(store.ReadSetting("Application", "Update Path", ""), "one");
-    const auto result = settings_test::runProcess(
-        {settings_test::updatectl().string(), "reg", "add", "HKLM\\" + applicationKey(), "/v", "Update Path", "/d",
-         "two", "/f"},
-        {{"WINCOMPAT_ROOT", root.path().string()}});
-    ASSERT_EQ(result.exitCode, 0) << result.err;
+    const auto result = settings_test::runProcess({settings_test::selfExecutable().string()},
+                                                  {{settings_test::helperVariable, "write"},
+                                                   {"WINCOMPAT_ROOT", root.path().string()},
+                                                   {"HELPER_SECTION", "Application"},
+                                                   {"HELPER_KEY", "Update Path"},
+                                                   {"HELPER_VALUE", "two"}});
+    ASSERT_EQ(result.exitCode, 0) << result.out << result.err;
     EXPECT_EQ(store.ReadSetting("Application", "Update Path", ""), "two");
 }
 
@@ -215,6 +217,16 @@ TEST_F(StoreOnRegistry, RegistryFailuresCarryTheirMessages)
         EXPECT_EQ(e.Message(), "Failed to get data for 'LastUpdate'");
     }
     EXPECT_EQ(registry.CurrentPath(), applicationKey());
+
+    // Below the current key by default; from the root with a leading backslash.
+    putValue(applicationKey() + "\\Sub", "v", REG_SZ, std::string("1\0", 2));
+    ASSERT_TRUE(registry.OpenKey("Sub", false));
+    EXPECT_EQ(registry.CurrentPath(), applicationKey() + "\\Sub");
+    EXPECT_EQ(registry.ReadString("v"), "1");
+    ASSERT_TRUE(registry.OpenKey("\\" + std::string(basePath), false));
+    EXPECT_EQ(registry.CurrentPath(), basePath);
+    EXPECT_FALSE(registry.OpenKey("Sub", false)); // no Sub directly below the base key
+    EXPECT_EQ(registry.CurrentPath(), basePath);
 }
 
 TEST_F(StoreOnRegistry, ACorruptHiveReadsAsMissingRefusesWritesAndIsNeverReplaced)

@@ -10,7 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using settings_test::snapshot;
 
@@ -88,13 +90,20 @@ TEST(Profile, AWriteReplacesTheFileWholeAndLeavesNothingBehind)
     const auto file = dir / "pos.ini";
     writeFile(file, "[S]\nk=0\n");
     chmod(file.c_str(), 0640);
+    // A reader that has the old file open keeps seeing it whole: the new one is renamed into place.
+    const int reader = open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(reader, 0);
     struct stat before {};
-    stat(file.c_str(), &before);
+    fstat(reader, &before);
     for (int i = 1; i <= 50; ++i)
         ASSERT_TRUE(WritePrivateProfileStringA("S", ("k" + std::to_string(i)).c_str(), "v", file.c_str()));
     struct stat after {};
     stat(file.c_str(), &after);
-    EXPECT_NE(before.st_ino, after.st_ino); // renamed into place, not rewritten in place
+    EXPECT_NE(before.st_ino, after.st_ino);
+    char old[16] = {};
+    EXPECT_EQ(pread(reader, old, sizeof old, 0), 8);
+    EXPECT_EQ(std::string(old), "[S]\nk=0\n");
+    close(reader);
     EXPECT_EQ(after.st_mode & 07777, 0640u);
     EXPECT_EQ(snapshot(dir.path()).size(), 1u);
     EXPECT_EQ(read(file, "S", "k50", ""), "v");

@@ -108,13 +108,11 @@ TEST_F(OrdinaryUser, ReadsTheMachineHiveButCannotWriteIt)
     EXPECT_EQ(snapshot(root->path()), before); // not a byte changed, no journal left
 
     // The user's own hive is theirs to write, in the shared users folder.
-    r = runProcess([&] {
-        auto argv = prefix;
-        argv.insert(argv.end(), {settings_test::updatectl().string(), "reg", "add", "HKCU\\Software\\Mine", "/v", "a",
-                                 "/d", "b"});
-        return argv;
-    }(), {{"WINCOMPAT_ROOT", root->path().string()}});
-    EXPECT_EQ(r.exitCode, 0) << r.err;
+    r = helper("write", {{"HELPER_ROOT", "rpCurrentUser"},
+                         {"HELPER_SECTION", "Update"},
+                         {"HELPER_KEY", "LastUpdate"},
+                         {"HELPER_VALUE", "now"}});
+    EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
     struct stat st {};
     ASSERT_EQ(stat((root->path() / "registry" / "users" / "nobody.db").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0600u);

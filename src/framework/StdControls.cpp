@@ -4,6 +4,8 @@
 #include "framework/FormDescription.h"
 #include "framework/JpegImage.h"
 
+#include <QEvent>
+#include <QFontMetrics>
 #include <QPainter>
 #include <QTextBlock>
 
@@ -79,15 +81,46 @@ TLabel::TLabel(TComponent* owner, QWidget* parent) : QLabel(parent), TControl(ow
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
 }
 
+void TLabel::SetCaption(const QString& caption)
+{
+    setText(caption);
+    fitToText();
+}
+
+void TLabel::Loaded()
+{
+    TControl::Loaded();
+    fitToText();
+}
+
+void TLabel::changeEvent(QEvent* event)
+{
+    QLabel::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        fitToText();
+}
+
+void TLabel::fitToText()
+{
+    if (!autoSize_ || Loading() || wordWrap())
+        return;
+    const QFontMetrics metrics(font());
+    resize(metrics.horizontalAdvance(text()), metrics.height());
+}
+
 bool TLabel::ReadControlProperty(const std::string& name, const std::string& value)
 {
     if (name == "Transparent") {
         setAutoFillBackground(!StoredBool(name, value));
         return true;
     }
-    if (name == "AutoSize" || name == "WordWrap") {
-        if (name == "WordWrap")
-            setWordWrap(StoredBool(name, value));
+    if (name == "AutoSize") {
+        autoSize_ = StoredBool(name, value);
+        fitToText();
+        return true;
+    }
+    if (name == "WordWrap") {
+        setWordWrap(StoredBool(name, value));
         return true;
     }
     return false;
@@ -114,6 +147,10 @@ TMemo::TMemo(TComponent* owner, QWidget* parent) : QPlainTextEdit(parent), TCont
     SetTakesFocus(true);
     SetTabStop(true);
     setFrameShape(QFrame::StyledPanel);
+    // A memo without scroll bars, as it was designed: one line shows in 21 pixels.
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    document()->setDocumentMargin(1);
 }
 
 void TMemo::SetText(const std::string& text)

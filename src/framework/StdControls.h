@@ -34,10 +34,17 @@ class TLabel : public QLabel, public TControl {
     Q_OBJECT
 public:
     TLabel(TComponent* owner, QWidget* parent);
+    void Loaded() override;
 
 protected:
     bool ReadControlProperty(const std::string& name, const std::string& value) override;
-    void SetCaption(const QString& caption) override { setText(caption); }
+    void SetCaption(const QString& caption) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    // A label sizes itself to its caption in its own font, which differs between systems.
+    void fitToText();
+    bool autoSize_ = true;
 };
 
 class TEdit : public QLineEdit, public TControl {

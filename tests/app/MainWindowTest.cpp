@@ -1,0 +1,229 @@
+// The main window as a user meets it: layout, fonts, focus, keys, the logo and the copy job's
+// source and destination, on the offscreen platform with the real event loop.
+#include "app/TMainForm.h"
+#include "controls/TLMDButton.h"
+#include "controls/TLMDLabel.h"
+#include "framework/JpegImage.h"
+#include "framework/StdControls.h"
+#include "framework/TApplication.h"
+#include "framework/TValueListEditor.h"
+#include "platform/registry.h"
+#include "shell/TabfFileOperation.h"
+#include "support/TempDir.h"
+
+#include <QFontInfo>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+class MainWindow : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        TApplication::Instance().Reset();
+        TApplication::Instance().SetTitle("Update Utility");
+        form.reset(TApplication::Instance().CreateForm<TMainForm>());
+    }
+    void TearDown() override
+    {
+        form.reset();
+        TApplication::Instance().Reset();
+    }
+    void showAndWait()
+    {
+        form->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+        form->activateWindow();
+        QTest::qWait(10);
+    }
+
+    ScopedCompatRoot root;
+    std::unique_ptr<TMainForm> form;
+};
+
+void setUpdatePath(const std::string& value)
+{
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Harrowmere\\Tallyrune\\Application", 0, nullptr, 0,
+                              KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    ASSERT_EQ(RegSetValueExA(key, "Update Path", 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                             static_cast<DWORD>(value.size() + 1)),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+}
+} // namespace
+
+TEST_F(MainWindow, GeometryColoursAndCaption)
+{
+    EXPECT_EQ(form->windowTitle(), "Tallyrune POS Update Utility");
+    EXPECT_EQ(form->size(), QSize(596, 442));
+    EXPECT_EQ(form->minimumSize(), form->maximumSize()); // fixed: cannot be resized
+    const auto flags = form->windowFlags();
+    EXPECT_FALSE(flags & Qt::WindowMinimizeButtonHint);
+    EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
+    EXPECT_EQ(form->palette().color(QPalette::Window), QColor(191, 255, 255));
+
+    const struct {
+        QWidget* w;
+        QRect r;
+    } places[] = {
+        {form->Panel1, {0, 0, 596, 41}},           {form->LMDLabel1, {8, 8, 294, 27}},
+        {form->Panel2, {446, 4, 145, 35}},         {form->Image1, {8, -21, 125, 125}},
+        {form->Label3, {16, 53, 199, 20}},         {form->ValueListEditor1, {16, 78, 429, 83}},
+        {form->LMDButton3, {456, 132, 125, 29}},   {form->Label4, {16, 171, 198, 20}},
+        {form->ValueListEditor2, {16, 196, 429, 83}}, {form->LMDButton4, {456, 248, 125, 29}},
+        {form->Label1, {20, 292, 34, 13}},         {form->Memo1, {20, 306, 421, 21}},
+        {form->Label2, {20, 330, 53, 13}},         {form->Edit1, {20, 344, 421, 21}},
+        {form->UpdateButton, {20, 384, 129, 37}},  {form->HelpButton, {348, 392, 69, 29}},
+        {form->AboutButton, {428, 392, 69, 29}},   {form->ExitButton, {508, 392, 68, 28}},
+    };
+    for (const auto& p : places) {
+        if (qobject_cast<QLabel*>(p.w) == nullptr) {
+            EXPECT_EQ(p.w->geometry(), p.r) << p.w->metaObject()->className();
+            continue;
+        }
+        // Labels keep their place and size themselves to their caption in the local font.
+        auto* label = qobject_cast<QLabel*>(p.w);
+        EXPECT_EQ(label->pos(), p.r.topLeft()) << label->text().toStdString();
+        EXPECT_GE(label->width(), QFontMetrics(label->font()).horizontalAdvance(label->text()));
+    }
+
+    EXPECT_EQ(form->UpdateButton->text(), "Update");
+    EXPECT_EQ(form->LMDButton3->text(), "Get Current Version");
+    EXPECT_EQ(form->LMDButton4->text(), "Check for New Version");
+    EXPECT_EQ(form->HelpButton->text(), "Help");
+    EXPECT_EQ(form->AboutButton->text(), "About");
+    EXPECT_EQ(form->ExitButton->text(), "Exit");
+    EXPECT_EQ(form->Label3->text(), "Current Program Version");
+    EXPECT_EQ(form->Label4->text(), "Update Program Version");
+    EXPECT_EQ(form->LMDLabel1->Caption(), "Tallyrune POS Update Utility");
+    EXPECT_EQ(form->Panel1->BevelOuter(), bvRaised);
+    EXPECT_EQ(form->Panel1->BevelInner(), bvLowered);
+    EXPECT_EQ(form->Panel2->BevelOuter(), bvNone);
+    // Both panels start empty: one blank row.
+    EXPECT_EQ(form->ValueListEditor1->RowCount(), 1);
+    EXPECT_EQ(form->ValueListEditor2->RowCount(), 1);
+}
+
+TEST_F(MainWindow, FontsResolveToMetricCompatibleFaces)
+{
+    QFontInfo title(form->LMDLabel1->font());
+    EXPECT_EQ(title.family(), "Liberation Sans");
+    EXPECT_EQ(title.pixelSize(), 21);
+    EXPECT_TRUE(title.bold());
+
+    QFontInfo heading(form->Label3->font());
+    EXPECT_EQ(heading.pixelSize(), 16);
+    EXPECT_TRUE(heading.bold());
+    EXPECT_EQ(form->Label3->palette().color(QPalette::WindowText), QColor(0, 0, 0));
+
+    QFontInfo window(form->Label1->font());
+    EXPECT_EQ(window.pixelSize(), 11);
+    EXPECT_FALSE(window.bold());
+    EXPECT_FALSE(window.family().isEmpty());
+    EXPECT_TRUE(QFontInfo(form->UpdateButton->font()).bold());
+    EXPECT_FALSE(QFontInfo(form->ExitButton->font()).bold());
+}
+
+TEST_F(MainWindow, FocusStartsOnUpdateAndTabCyclesTheThreeButtons)
+{
+    showAndWait();
+    EXPECT_EQ(QApplication::focusWidget(), form->UpdateButton);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), form->LMDButton3);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), form->LMDButton4);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), form->UpdateButton);
+
+    // The speed buttons answer the mouse but never take the focus.
+    for (QWidget* speed : {static_cast<QWidget*>(form->HelpButton), static_cast<QWidget*>(form->AboutButton)}) {
+        EXPECT_EQ(speed->focusPolicy(), Qt::NoFocus);
+        QTest::mouseClick(speed, Qt::LeftButton);
+        EXPECT_EQ(QApplication::focusWidget(), form->UpdateButton);
+    }
+}
+
+TEST_F(MainWindow, EnterClicksTheDefaultButtonUnlessAnotherButtonHasTheFocus)
+{
+    int updates = 0, currents = 0;
+    form->UpdateButton->OnClick = [&](TComponent* sender) {
+        EXPECT_EQ(sender, form->UpdateButton);
+        ++updates;
+    };
+    form->LMDButton3->OnClick = [&](TComponent*) { ++currents; };
+    showAndWait();
+
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(updates, 1);
+
+    form->Edit1->setFocus();
+    QTest::keyClick(form->Edit1, Qt::Key_Enter);
+    EXPECT_EQ(updates, 2);
+
+    form->LMDButton3->setFocus();
+    QTest::keyClick(form->LMDButton3, Qt::Key_Return);
+    EXPECT_EQ(currents, 1);
+    EXPECT_EQ(updates, 2);
+
+    // Escape is bound to nothing: the window stays.
+    QTest::keyClick(form.get(), Qt::Key_Escape);
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(updates, 2);
+}
+
+TEST_F(MainWindow, ExitAndCloseEndTheApplication)
+{
+    showAndWait();
+    QTest::mouseClick(form->ExitButton, Qt::LeftButton);
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_TRUE(TApplication::Instance().Terminated());
+}
+
+TEST_F(MainWindow, PanelTwoShowsLogoRows21To55)
+{
+    const QImage logo = JpegImage::load(":/logo.jpg");
+    ASSERT_EQ(logo.size(), QSize(125, 125));
+    EXPECT_EQ(form->Image1->Picture().size(), QSize(125, 125));
+
+    const QImage shown = form->Panel2->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(shown.size(), QSize(145, 35));
+    for (int y = 0; y < 35; ++y)
+        for (int x = 0; x < 125; x += 7)
+            ASSERT_EQ(shown.pixel(8 + x, y), logo.pixel(x, y + 21)) << x << "," << y;
+    // Left of the picture the panel is white.
+    EXPECT_EQ(QColor(shown.pixel(2, 17)), QColor(Qt::white));
+}
+
+TEST_F(MainWindow, CopyJobIsPreparedFromTheProgramFolder)
+{
+    const std::string folder = ProgramFolder();
+    ASSERT_FALSE(folder.empty());
+    EXPECT_EQ(folder.back(), '/');
+    EXPECT_EQ(form->Edit1->Text(), folder);
+    EXPECT_EQ(form->Memo1->Text(), folder + "Update/*.*\r\n");
+    EXPECT_EQ(form->abfFileOperation1->DestFolder(), folder);
+    EXPECT_EQ(form->abfFileOperation1->ProgressTitle(), "Updating Tallyrune ...");
+    ASSERT_EQ(form->abfFileOperation1->FileList().Count(), 1);
+    EXPECT_EQ(form->abfFileOperation1->FileList().Strings(0), folder + "Update/*.*");
+    EXPECT_EQ(form->abfFileOperation1->Options(),
+              (TabfFileOperationFlags{fofNoConfirmation, fofNoConfirmMkDir, fofSimpleProgress}));
+}
+
+TEST(MainWindowSettings, UpdatePathIsTakenAsStored)
+{
+    ScopedCompatRoot root;
+    for (const std::string value : {"/srv/upd", "/srv/upd/", " /srv/a b "}) {
+        setUpdatePath(value);
+        TApplication::Instance().Reset();
+        std::unique_ptr<TMainForm> form(TApplication::Instance().CreateForm<TMainForm>());
+        EXPECT_EQ(form->abfFileOperation1->FileList().Strings(0), value + "/*.*");
+        EXPECT_EQ(form->Memo1->Text(), value + "/*.*\r\n");
+    }
+    TApplication::Instance().Reset();
+}

@@ -5,6 +5,7 @@
 #include "framework/TApplication.h"
 #include "framework/TForm.h"
 
+#include <QFontMetrics>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -58,7 +59,9 @@ TEST(FormLoading, EveryComponentGetsItsPropertiesBeforeAnyIsToldItIsLoaded)
         auto* label = dynamic_cast<TLabel*>(form.FindComponent("Label"));
         ASSERT_NE(label, nullptr);
         EXPECT_EQ(label->text(), "Hello");
-        EXPECT_EQ(label->geometry(), QRect(5, 6, 70, 13));
+        EXPECT_EQ(label->pos(), QPoint(5, 6));
+        // Sized to its caption once loaded, in the window's font.
+        EXPECT_EQ(label->width(), QFontMetrics(form.font()).horizontalAdvance("Hello"));
     }
     const std::vector<std::string> expected = {"property First.Value=1", "property Second.Value=2", "loaded First",
                                                "loaded Second", "create", "destroy Second", "destroy First"};

@@ -5,12 +5,12 @@
 #include <gtest/gtest.h>
 
 namespace {
-struct Run {
+struct Outcome {
     int status;
     QString out, err;
 };
 
-Run updatectl(const QStringList& args)
+Outcome updatectl(const QStringList& args)
 {
     QProcess p;
     p.start(QString::fromStdString((binDir() / "tallyrune-updatectl").string()), args);
@@ -22,7 +22,7 @@ Run updatectl(const QStringList& args)
 
 TEST(Updatectl, HelpListsEverySubcommand)
 {
-    Run r = updatectl({"--help"});
+    Outcome r = updatectl({"--help"});
     EXPECT_EQ(r.status, 0);
     for (const char* command : {"reg", "copy", "verinfo"})
         EXPECT_TRUE(r.out.contains(QString("  ") + command)) << command;
@@ -30,11 +30,11 @@ TEST(Updatectl, HelpListsEverySubcommand)
 
 TEST(Updatectl, UnknownInputIsAUsageError)
 {
-    Run none = updatectl({});
+    Outcome none = updatectl({});
     EXPECT_EQ(none.status, 2);
     EXPECT_TRUE(none.err.contains("Usage: tallyrune-updatectl"));
 
-    Run unknown = updatectl({"frobnicate"});
+    Outcome unknown = updatectl({"frobnicate"});
     EXPECT_EQ(unknown.status, 2);
     EXPECT_TRUE(unknown.err.contains("unknown command 'frobnicate'"));
 }

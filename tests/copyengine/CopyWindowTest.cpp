@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -105,7 +106,7 @@ TEST(CopyWindows, ProgressWindowAppearsAfterABlinkTitledAndModalForTheOwner)
     EXPECT_EQ(readFile(t / "p" / "data" / "f7"), "new 7");
 }
 
-TEST(CopyWindows, QuickJobShowsNoWindow)
+TEST(CopyWindows, QuickOrSilentJobShowsNoWindow)
 {
     TempDir t;
     makeTree(t / "u", t / "p", 3);
@@ -113,6 +114,40 @@ TEST(CopyWindows, QuickJobShowsNoWindow)
     Watcher watch([&] { seen = seen || findWindow("fileOperationProgress") != nullptr; });
     EXPECT_EQ(copyAll(t / "u", t / "p", 0), 0);
     EXPECT_FALSE(seen);
+
+    SlowSink slow(300);
+    ShellRequest r;
+    r.from = {(t / "u" / "*.*").string()};
+    r.to = {(t / "p").string()};
+    r.flags = FOF_NOCONFIRMATION | FOF_NOCONFIRMMKDIR | FOF_SILENT;
+    EXPECT_EQ(runShell(r), 0);
+    EXPECT_FALSE(seen);
+}
+
+// Without FOF_NOCONFIRMATION each replacement is a question; No keeps the old file and is no failure.
+TEST(CopyWindows, ReplaceConfirmationAsksPerFile)
+{
+    TempDir t;
+    makeTree(t / "u", t / "p", 2);
+    QStringList questions;
+    Watcher watch([&] {
+        QWidget* w = findWindow("fileOperationConfirm");
+        if (w == nullptr)
+            return;
+        auto* box = qobject_cast<QMessageBox*>(w);
+        questions << box->text();
+        box->button(questions.size() == 1 ? QMessageBox::No : QMessageBox::Yes)->click();
+    });
+    ShellRequest r;
+    r.from = {(t / "u" / "*.*").string()};
+    r.to = {(t / "p").string()};
+    r.flags = FOF_NOCONFIRMMKDIR | FOF_NOERRORUI;
+    EXPECT_EQ(runShell(r), 0);
+    ASSERT_EQ(questions.size(), 2) << "one question per existing file, none for new ones";
+    EXPECT_TRUE(questions[0].contains("'f0'"));
+    EXPECT_EQ(readFile(t / "p" / "data" / "f0"), "old 0");
+    EXPECT_EQ(readFile(t / "p" / "data" / "f1"), "new 1");
+    EXPECT_EQ(readFile(t / "p" / "added" / "n"), "new folder");
 }
 
 TEST(CopyWindows, CancelInTheProgressWindowLeavesTheProgramAsItWas)

@@ -120,8 +120,17 @@ private:
     {
         return fail(action, path, errorFromErrno(err));
     }
-    bool stopped() const { return stop_ || cancel_.load(std::memory_order_relaxed); }
+    // Latches a cancel only where the job acts on it: one that arrives while the staged files are
+    // being put in place changes nothing, and the result must not claim otherwise.
+    bool stopped()
+    {
+        if (!cancelled_ && cancel_.load(std::memory_order_relaxed))
+            cancelled_ = stop_ = true;
+        return stop_;
+    }
     DWORD result() const;
+    Answer ask(const std::string& text, bool offerAll);
+    bool mayCreateFolder(const std::string& path);
     void report(const std::string& current);
 
     // Planning.
@@ -163,6 +172,7 @@ private:
     bool cancelled_ = false;
     bool stop_ = false;
     bool skipAll_ = false;
+    bool replaceAll_ = false;
 
     CopyProgress progress_;
     std::vector<DestFolder> folders_;
@@ -197,9 +207,30 @@ bool Engine::fail(const std::string& action, const std::string& path, DWORD code
 
 DWORD Engine::result() const
 {
-    if (cancelled_ || cancel_.load())
+    if (cancelled_)
         return ERROR_CANCELLED;
     return firstError_;
+}
+
+Answer Engine::ask(const std::string& text, bool offerAll)
+{
+    if (!callbacks_.confirm)
+        return Answer::Yes;
+    Answer a = callbacks_.confirm(Question{text, offerAll});
+    if (a == Answer::Cancel)
+        cancelled_ = stop_ = true;
+    return a;
+}
+
+// The destination folder of the job, when it is missing: created, after asking unless told not to.
+bool Engine::mayCreateFolder(const std::string& path)
+{
+    if (job_.has(FOF_NOCONFIRMMKDIR) || ::access(path.c_str(), F_OK) == 0)
+        return true;
+    if (ask("The folder '" + path + "' does not exist. Do you want to create it?", false) == Answer::Yes)
+        return true;
+    cancelled_ = stop_ = true;
+    return false;
 }
 
 void Engine::report(const std::string& current)
@@ -445,6 +476,8 @@ void Engine::copyItems(std::vector<TopItem>& items, std::vector<bool>* itemOk)
         TopItem& item = items[i];
         std::string srcPath = joinPath(item.srcParent, item.node.name);
         bool ok = checkNotIntoItself(item);
+        if (ok && !mayCreateFolder(item.destDir))
+            break;
         if (ok) {
             UniqueFd srcFd(::open(item.srcParent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
             bool existed = ::access(item.destDir.c_str(), F_OK) == 0;
@@ -515,6 +548,23 @@ bool Engine::stageEntry(int srcFd, const std::string& srcPath, int dstFd, const 
 
     if (isSpecial(node.mode))
         return fail("copy", srcPath, ERROR_CANT_ACCESS_FILE, "it is a device, pipe or socket, not a file"), false;
+
+    struct stat existing;
+    if (!job_.has(FOF_NOCONFIRMATION) && !renamed && !replaceAll_ && callbacks_.confirm &&
+        ::fstatat(dstFd, name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0 && !S_ISDIR(existing.st_mode)) {
+        switch (ask("This folder already contains a file named '" + name + "' (" + joinPath(dstPath, name) +
+                        "). Would you like to replace the existing file?",
+                    true)) {
+        case Answer::Yes: break;
+        case Answer::YesToAll: replaceAll_ = true; break;
+        case Answer::No: // left as it is: not a failure
+            ++progress_.filesDone;
+            progress_.bytesDone += node.size;
+            report(srcPath);
+            return true;
+        case Answer::Cancel: return false;
+        }
+    }
 
     std::uint64_t seq = nextSeq_++;
     std::string tmp = stagingName(seq);
@@ -669,8 +719,11 @@ void Engine::commit()
     }
     // Deepest first, so that setting a parent's time is not undone by work inside it.
     for (auto it = folderAttributes_.rbegin(); it != folderAttributes_.rend(); ++it) {
-        ::chmod(it->path.c_str(), it->mode);
-        ::utimensat(AT_FDCWD, it->path.c_str(), it->times, AT_SYMLINK_NOFOLLOW);
+        UniqueFd dir(::open(it->path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        if (dir) {
+            ::fchmod(dir.get(), it->mode);
+            ::futimens(dir.get(), it->times);
+        }
     }
 }
 
@@ -698,6 +751,8 @@ void Engine::moveItems(std::vector<TopItem>& items)
         if (stopped())
             return;
         std::string src = joinPath(item.srcParent, item.node.name);
+        if (!mayCreateFolder(item.destDir))
+            return;
         UniqueFd dst(openDestFolder(item.destDir, true));
         if (!dst) {
             failErrno("create the folder", item.destDir, errno);
@@ -844,7 +899,15 @@ DWORD Engine::run()
         if (stopped()) {
             // Nothing has been touched yet.
         } else if (job_.operation == FO_DELETE) {
-            deleteItems(items);
+            if (items.empty() || job_.has(FOF_NOCONFIRMATION) ||
+                ask("Are you sure you want to permanently delete " +
+                        (items.size() == 1 ? "'" + joinPath(items[0].srcParent, items[0].node.name) + "'"
+                                           : "these " + std::to_string(items.size()) + " items") +
+                        "?",
+                    false) == Answer::Yes)
+                deleteItems(items);
+            else
+                cancelled_ = stop_ = true;
         } else if (job_.operation == FO_MOVE) {
             moveItems(items);
         } else {

@@ -29,7 +29,17 @@ struct JobFailure {
     DWORD code = ERROR_SUCCESS;
 };
 
+enum class Answer { Yes, YesToAll, No, Cancel };
+
+struct Question {
+    std::string text;
+    bool offerAll = false; // "Yes to All" makes sense (one question of many alike)
+};
+
 struct JobCallbacks {
+    // Asked before replacing a file (unless FOF_NOCONFIRMATION), creating a missing destination
+    // folder (unless FOF_NOCONFIRMMKDIR) or deleting (unless FOF_NOCONFIRMATION); unset means Yes.
+    std::function<Answer(const Question&)> confirm;
     // Asked on every failure; unset means stop at the first one (as FOF_NOERRORUI does).
     std::function<ErrorDecision(const JobFailure&)> askOnError;
     // After every file and every few megabytes; `current` is the source path in hand.

@@ -1,5 +1,6 @@
 #include "platform/posix/copy_runner.h"
 
+#include "platform/posix/confirm_dialog.h"
 #include "platform/posix/copy_engine.h"
 #include "platform/posix/error_dialog.h"
 #include "platform/posix/progress_dialog.h"
@@ -36,6 +37,17 @@ DWORD runWithWindows(const FileJob& job)
         std::lock_guard lock(shared.mutex);
         shared.progress = p;
         shared.current = current;
+    };
+    callbacks.confirm = [&](const Question& question) {
+        std::promise<Answer> answer;
+        QMetaObject::invokeMethod(
+            &context,
+            [&] {
+                QWidget* parent = dialog ? static_cast<QWidget*>(dialog.data()) : owner;
+                answer.set_value(ConfirmDialog::ask(parent, QString::fromStdString(job.title), question));
+            },
+            Qt::QueuedConnection);
+        return answer.get_future().get();
     };
     if (!job.has(FOF_NOERRORUI)) {
         callbacks.askOnError = [&](const JobFailure& failure) {

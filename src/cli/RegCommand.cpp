@@ -30,8 +30,8 @@ struct Root {
 };
 
 const Root roots[] = {
-    {HKEY_LOCAL_MACHINE, "HKLM", "HKEY_LOCAL_MACHINE"}, {HKEY_CURRENT_USER, "HKCU", "HKEY_CURRENT_USER"},
-    {HKEY_CLASSES_ROOT, "HKCR", "HKEY_CLASSES_ROOT"},   {HKEY_USERS, "HKU", "HKEY_USERS"},
+    {HKEY_LOCAL_MACHINE, "HKLM", "HKEY_LOCAL_MACHINE"},   {HKEY_CURRENT_USER, "HKCU", "HKEY_CURRENT_USER"},
+    {HKEY_CLASSES_ROOT, "HKCR", "HKEY_CLASSES_ROOT"},     {HKEY_USERS, "HKU", "HKEY_USERS"},
     {HKEY_CURRENT_CONFIG, "HKCC", "HKEY_CURRENT_CONFIG"},
 };
 
@@ -62,9 +62,15 @@ std::string upper(std::string s)
     return s;
 }
 
-bool equalsIgnoringCase(const std::string& a, const char* b) { return upper(a) == upper(b); }
+bool equalsIgnoringCase(const std::string& a, const char* b)
+{
+    return upper(a) == upper(b);
+}
 
-void out(const std::string& text) { std::fwrite(text.data(), 1, text.size(), stdout); }
+void out(const std::string& text)
+{
+    std::fwrite(text.data(), 1, text.size(), stdout);
+}
 
 int usageError(const std::string& operation, const std::string& detail = "ERROR: Invalid syntax.")
 {
@@ -124,8 +130,8 @@ bool parseKeyName(const std::string& text, KeyName& key)
         key.path = slash == std::string::npos ? std::string() : text.substr(slash + 1);
         if (!key.path.empty() && key.path.back() == '\\')
             key.path.pop_back();
-        if (!key.path.empty() && (key.path.front() == '\\' || key.path.find("\\\\") != std::string::npos ||
-                                  key.path.back() == '\\'))
+        if (!key.path.empty() &&
+            (key.path.front() == '\\' || key.path.find("\\\\") != std::string::npos || key.path.back() == '\\'))
             return false;
         key.fullName = std::string(root.longName) + (key.path.empty() ? "" : "\\" + key.path);
         return true;
@@ -471,8 +477,8 @@ std::optional<std::string> encodeData(DWORD type, const std::string& data, char 
         std::vector<std::string> items;
         std::string current;
         for (std::size_t i = 0; i < data.size(); ++i) {
-            const bool split = separatorGiven ? data[i] == separator
-                                              : (data[i] == '\\' && i + 1 < data.size() && data[i + 1] == '0');
+            const bool split =
+                separatorGiven ? data[i] == separator : (data[i] == '\\' && i + 1 < data.size() && data[i + 1] == '0');
             if (!split) {
                 current += data[i];
                 continue;
@@ -562,8 +568,8 @@ int runAdd(const CommandArgs& args)
     if (!force && RegQueryValueExA(handle.get(), name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
         !confirm("Value " + (name.empty() ? std::string("(Default)") : name) + " exists, overwrite"))
         return cancelled();
-    if (LSTATUS rc = RegSetValueExA(handle.get(), name.c_str(), 0, type,
-                                    reinterpret_cast<const BYTE*>(bytes->data()), static_cast<DWORD>(bytes->size()));
+    if (LSTATUS rc = RegSetValueExA(handle.get(), name.c_str(), 0, type, reinterpret_cast<const BYTE*>(bytes->data()),
+                                    static_cast<DWORD>(bytes->size()));
         rc != ERROR_SUCCESS)
         return systemFailure(rc);
     return succeeded();
@@ -664,7 +670,10 @@ void printUsage(const std::string& operation)
             "For help on one operation: tallyrune-updatectl reg OPERATION /?\n");
 }
 
-bool isHelp(const std::string& arg) { return arg == "/?" || arg == "-?" || upper(arg) == "/H" || upper(arg) == "-H"; }
+bool isHelp(const std::string& arg)
+{
+    return arg == "/?" || arg == "-?" || upper(arg) == "/H" || upper(arg) == "-H";
+}
 
 } // namespace
 

@@ -6,7 +6,10 @@
 
 namespace settings {
 
-bool IsBlank(const std::string& text) { return text.find_first_not_of(' ') == std::string::npos; }
+bool IsBlank(const std::string& text)
+{
+    return text.find_first_not_of(' ') == std::string::npos;
+}
 
 bool IsPathDelimiter(char c)
 {
@@ -59,9 +62,8 @@ std::string IncludeTrailingPathDelimiter(const std::string& folder)
     return folder + wincompat::pathDelimiter();
 }
 
-std::string ComposeRegistryBasePath(const std::string& regPath, const std::string& company,
-                                    const std::string& title, const std::string& executablePath,
-                                    const std::string& version)
+std::string ComposeRegistryBasePath(const std::string& regPath, const std::string& company, const std::string& title,
+                                    const std::string& executablePath, const std::string& version)
 {
     if (!IsBlank(regPath))
         return !regPath.empty() && regPath.back() == '\\' ? regPath : regPath + "\\";

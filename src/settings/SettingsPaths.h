@@ -19,9 +19,8 @@ std::string IncludeTrailingPathDelimiter(const std::string& folder);
 // The registry path below the root key, always ending in "\": regPath when it is not blank,
 // otherwise "Software\" + company + "\" (when not blank) + title (or, when blank, the
 // executable's path) + "\" + version + "\" (when not blank).
-std::string ComposeRegistryBasePath(const std::string& regPath, const std::string& company,
-                                    const std::string& title, const std::string& executablePath,
-                                    const std::string& version);
+std::string ComposeRegistryBasePath(const std::string& regPath, const std::string& company, const std::string& title,
+                                    const std::string& executablePath, const std::string& version);
 
 // The running executable's full path.
 std::string ModuleFileName();

@@ -3,10 +3,12 @@
 #include "framework/Exceptions.h"
 #include "platform/profile.h"
 
-TIniFile::~TIniFile() { WritePrivateProfileStringA(nullptr, nullptr, nullptr, FileName().c_str()); }
+TIniFile::~TIniFile()
+{
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, FileName().c_str());
+}
 
-std::string TIniFile::ReadString(const std::string& section, const std::string& ident,
-                                 const std::string& defaultValue)
+std::string TIniFile::ReadString(const std::string& section, const std::string& ident, const std::string& defaultValue)
 {
     char buffer[2048];
     const DWORD length = GetPrivateProfileStringA(section.c_str(), ident.c_str(), defaultValue.c_str(), buffer,

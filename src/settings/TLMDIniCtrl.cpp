@@ -30,8 +30,8 @@ E enumFromName(const char* const (&names)[N], const std::string& property, const
 const char* const targetNames[] = {"itIniFile", "itRegistry", "itAuto"};
 const char* const prefixNames[] = {"ppWindows", "ppSystem", "ppProgram", "ppFixed"};
 const char* const cryptNames[] = {"icmKey", "icmTextKey", "icmCustom"};
-const char* const rootNames[] = {"rpClassesRoot", "rpCurrentUser", "rpLocalMachine",
-                                 "rpUsers", "rpCurrentConfig", "rpDynData"};
+const char* const rootNames[] = {"rpClassesRoot", "rpCurrentUser",   "rpLocalMachine",
+                                 "rpUsers",       "rpCurrentConfig", "rpDynData"};
 
 std::string localText(const QString& text)
 {
@@ -205,8 +205,7 @@ std::string TLMDIniCtrl::RegistryBasePath() const
     if (!settings::IsBlank(regPath_))
         return settings::ComposeRegistryBasePath(regPath_, {}, {}, {}, {});
     return settings::ComposeRegistryBasePath(regPath_, localText(QCoreApplication::organizationName()),
-                                             localText(QCoreApplication::applicationName()),
-                                             settings::ModuleFileName(),
+                                             localText(QCoreApplication::applicationName()), settings::ModuleFileName(),
                                              localText(QCoreApplication::applicationVersion()));
 }
 
@@ -221,8 +220,8 @@ std::string TLMDIniCtrl::IniFilePath()
     switch (iniPrefix_) {
     case ppWindows:
     case ppSystem: {
-        const UINT n = iniPrefix_ == ppWindows ? GetWindowsDirectoryA(buffer, MAX_PATH)
-                                               : GetSystemDirectoryA(buffer, MAX_PATH);
+        const UINT n =
+            iniPrefix_ == ppWindows ? GetWindowsDirectoryA(buffer, MAX_PATH) : GetSystemDirectoryA(buffer, MAX_PATH);
         if (n > 0 && n < MAX_PATH)
             folder.assign(buffer, n);
         break;
@@ -261,8 +260,7 @@ void TLMDIniCtrl::WriteSetting(const std::string& Section, const std::string& Ke
         WriteRegistry(Section, Key, Value);
 }
 
-std::string TLMDIniCtrl::ReadRegistry(const std::string& Section, const std::string& Key,
-                                      const std::string& Default)
+std::string TLMDIniCtrl::ReadRegistry(const std::string& Section, const std::string& Key, const std::string& Default)
 {
     TLMDRegIniFile registry(RegRootKeyHandle(regRoot_), RegistryBasePath(), true);
     const std::string fallback = encoded_ ? EncodeValue(Default) : Default;

@@ -7,9 +7,7 @@ TRegIniFile::TRegIniFile(const std::string& fileName, REGSAM access) : TRegistry
     OpenKey(fileName, true);
 }
 
-TRegIniFile::TRegIniFile(NoOpen, const std::string& fileName, REGSAM access) : TRegistry(access), fileName_(fileName)
-{
-}
+TRegIniFile::TRegIniFile(NoOpen, const std::string& fileName, REGSAM access) : TRegistry(access), fileName_(fileName) {}
 
 std::string TRegIniFile::ReadString(const std::string& section, const std::string& ident,
                                     const std::string& defaultValue)

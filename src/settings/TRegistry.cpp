@@ -7,7 +7,10 @@
 
 TRegistry::TRegistry(REGSAM access) : access_(access) {}
 
-TRegistry::~TRegistry() { CloseKey(); }
+TRegistry::~TRegistry()
+{
+    CloseKey();
+}
 
 void TRegistry::SetRootKey(HKEY value)
 {
@@ -25,7 +28,10 @@ void TRegistry::CloseKey()
     currentPath_.clear();
 }
 
-bool TRegistry::IsRelative(const std::string& key) { return key.empty() || key.front() != '\\'; }
+bool TRegistry::IsRelative(const std::string& key)
+{
+    return key.empty() || key.front() != '\\';
+}
 
 HKEY TRegistry::GetBaseKey(bool relative) const
 {
@@ -49,8 +55,8 @@ bool TRegistry::OpenKey(const std::string& key, bool canCreate)
         ok = RegOpenKeyExA(GetBaseKey(relative), path.c_str(), 0, access_, &opened) == ERROR_SUCCESS;
     } else {
         DWORD disposition = 0;
-        ok = RegCreateKeyExA(GetBaseKey(relative), path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access_,
-                             nullptr, &opened, &disposition) == ERROR_SUCCESS;
+        ok = RegCreateKeyExA(GetBaseKey(relative), path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access_, nullptr,
+                             &opened, &disposition) == ERROR_SUCCESS;
     }
     if (ok) {
         if (currentKey_ != nullptr && relative)

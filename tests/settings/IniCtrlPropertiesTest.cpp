@@ -77,11 +77,20 @@ TEST(IniCtrlProperties, StoredDescriptionSetsEveryPublishedProperty)
 {
     TLMDIniCtrl store(nullptr);
     const std::pair<const char*, const char*> stored[] = {
-        {"Name", "LMDIniCtrl1"},   {"Target", "itRegistry"},   {"RegRoot", "rpLocalMachine"},
-        {"RegPath", "Software\\Harrowmere\\Tallyrune"},         {"IniFile", "Tallyrune.INI"},
-        {"IniPrefix", "ppProgram"}, {"About", "v1"},            {"Common", "False"},
-        {"User", "bob"},            {"MaxEntries", "12"},       {"AlphaCounter", "True"},
-        {"EncKey", "4660"},         {"Encoded", "True"},        {"CryptMode", "icmCustom"},
+        {"Name", "LMDIniCtrl1"},
+        {"Target", "itRegistry"},
+        {"RegRoot", "rpLocalMachine"},
+        {"RegPath", "Software\\Harrowmere\\Tallyrune"},
+        {"IniFile", "Tallyrune.INI"},
+        {"IniPrefix", "ppProgram"},
+        {"About", "v1"},
+        {"Common", "False"},
+        {"User", "bob"},
+        {"MaxEntries", "12"},
+        {"AlphaCounter", "True"},
+        {"EncKey", "4660"},
+        {"Encoded", "True"},
+        {"CryptMode", "icmCustom"},
     };
     for (const auto& [name, value] : stored)
         store.ReadProperty(name, value);

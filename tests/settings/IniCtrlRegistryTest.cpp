@@ -48,7 +48,10 @@ bool getValue(const std::string& path, const char* name, DWORD& type, std::strin
     return ok;
 }
 
-std::string applicationKey() { return std::string(basePath) + "\\Application"; }
+std::string applicationKey()
+{
+    return std::string(basePath) + "\\Application";
+}
 
 class StoreOnRegistry : public ::testing::Test {
 protected:
@@ -160,12 +163,12 @@ TEST_F(StoreOnRegistry, EachReadAsksTheBackEndAgain)
 {
     putValue(applicationKey(), "Update Path", REG_SZ, std::string("one\0", 4));
     EXPECT_EQ(store.ReadSetting("Application", "Update Path", ""), "one");
-    const auto result = settings_test::runProcess({settings_test::selfExecutable().string()},
-                                                  {{settings_test::helperVariable, "write"},
-                                                   {"WINCOMPAT_ROOT", root.path().string()},
-                                                   {"HELPER_SECTION", "Application"},
-                                                   {"HELPER_KEY", "Update Path"},
-                                                   {"HELPER_VALUE", "two"}});
+    const auto result =
+        settings_test::runProcess({settings_test::selfExecutable().string()}, {{settings_test::helperVariable, "write"},
+                                                                               {"WINCOMPAT_ROOT", root.path().string()},
+                                                                               {"HELPER_SECTION", "Application"},
+                                                                               {"HELPER_KEY", "Update Path"},
+                                                                               {"HELPER_VALUE", "two"}});
     ASSERT_EQ(result.exitCode, 0) << result.out << result.err;
     EXPECT_EQ(store.ReadSetting("Application", "Update Path", ""), "two");
 }
@@ -244,8 +247,8 @@ TEST_F(StoreOnRegistry, ACorruptHiveReadsAsMissingRefusesWritesAndIsNeverReplace
     EXPECT_EQ(snapshot(root.path()), before);
 
     // Some other SQLite database in its place is just as foreign.
-    const auto result = settings_test::runProcess({"/usr/bin/sqlite3", (root.path() / "other.db").string(),
-                                                   "CREATE TABLE keys(x); INSERT INTO keys VALUES(1);"});
+    const auto result = settings_test::runProcess(
+        {"/usr/bin/sqlite3", (root.path() / "other.db").string(), "CREATE TABLE keys(x); INSERT INTO keys VALUES(1);"});
     ASSERT_EQ(result.exitCode, 0) << result.err;
     std::filesystem::rename(root.path() / "other.db", hive);
     const auto foreign = snapshot(root.path());

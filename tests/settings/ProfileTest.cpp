@@ -124,6 +124,16 @@ TEST(Profile, RefusedWritesReportFalseAndALastError)
     EXPECT_NE(GetLastError(), static_cast<DWORD>(ERROR_SUCCESS));
     EXPECT_FALSE(WritePrivateProfileStringA(nullptr, nullptr, nullptr, (dir / "x.ini").c_str())); // the flush
     EXPECT_EQ(snapshot(dir.path()).size(), 1u);
+
+    // Nothing that would change the file's structure gets in.
+    const auto file = dir / "pos.ini";
+    ASSERT_TRUE(WritePrivateProfileStringA("S", "k", "v", file.c_str()));
+    EXPECT_FALSE(WritePrivateProfileStringA("S", "k", "a\n[Other]\nx=1", file.c_str()));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+    EXPECT_FALSE(WritePrivateProfileStringA("S", "a=b", "v", file.c_str()));
+    EXPECT_FALSE(WritePrivateProfileStringA("S", "[T]", "v", file.c_str()));
+    EXPECT_FALSE(WritePrivateProfileStringA("S\r\n[T]", "k", "v", file.c_str()));
+    EXPECT_EQ(readFile(file), "[S]\r\nk=v\r\n");
 }
 
 TEST(Profile, BareNamesLiveInTheWindowsFolder)

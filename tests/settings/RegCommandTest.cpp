@@ -99,6 +99,14 @@ TEST_F(RegCommand, MissingKeysAndValuesAreErrors)
     r = reg({"delete", "HKCU\\Software\\Gone", "/f"});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.err, notFound);
+
+    writeFile(root.path() / "registry" / "HKLM.db", std::string(4096, '\x01'));
+    r = reg({"query", "HKLM\\Software"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "ERROR: The configuration registry database is corrupt.\n");
+    r = reg({"add", "HKLM\\Software\\X", "/f"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(readFile(root.path() / "registry" / "HKLM.db"), std::string(4096, '\x01'));
 }
 
 TEST_F(RegCommand, OverwriteAndDeleteAskUnlessForced)

@@ -146,8 +146,7 @@ TEST(RegistryApi, AccessMasksAreEnforced)
     EXPECT_EQ(RegCreateKeyExA(readOnly, "New", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &child, nullptr),
               ERROR_ACCESS_DENIED);
     // An existing subkey opens below a read-only handle; creating one does not.
-    ASSERT_EQ(RegCreateKeyExA(readOnly, "Sub", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &child, nullptr),
-              ERROR_SUCCESS);
+    ASSERT_EQ(RegCreateKeyExA(readOnly, "Sub", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &child, nullptr), ERROR_SUCCESS);
     RegCloseKey(child);
     RegCloseKey(readOnly);
 

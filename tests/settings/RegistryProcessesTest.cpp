@@ -132,13 +132,12 @@ TEST(RegistryConcurrency, EightWritersAtOnceLoseNothing)
     constexpr int writers = 8, writes = 25;
     std::vector<int> pids;
     for (int id = 0; id < writers; ++id)
-        pids.push_back(settings_test::startProcess(
-            {settings_test::selfExecutable().string()},
-            {{settings_test::helperVariable, "hammer"},
-             {"WINCOMPAT_ROOT", root.path().string()},
-             {"HELPER_ROOT", "rpCurrentUser"},
-             {"HELPER_ID", std::to_string(id)},
-             {"HELPER_COUNT", std::to_string(writes)}}));
+        pids.push_back(settings_test::startProcess({settings_test::selfExecutable().string()},
+                                                   {{settings_test::helperVariable, "hammer"},
+                                                    {"WINCOMPAT_ROOT", root.path().string()},
+                                                    {"HELPER_ROOT", "rpCurrentUser"},
+                                                    {"HELPER_ID", std::to_string(id)},
+                                                    {"HELPER_COUNT", std::to_string(writes)}}));
     for (int pid : pids)
         EXPECT_EQ(settings_test::waitProcess(pid), 0);
 

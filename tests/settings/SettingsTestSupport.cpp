@@ -139,15 +139,22 @@ ProcessResult runProcess(const std::vector<std::string>& argv, const Environment
     for (auto& f : fds)
         if (f.fd >= 0)
             close(f.fd);
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
     result.exitCode = waitProcess(pid, static_cast<int>(std::max<long long>(left.count(), 1000)));
     result.timedOut = result.exitCode == -2;
     return result;
 }
 
-std::filesystem::path updatectl() { return binDir() / "tallyrune-updatectl"; }
+std::filesystem::path updatectl()
+{
+    return binDir() / "tallyrune-updatectl";
+}
 
-std::filesystem::path selfExecutable() { return std::filesystem::read_symlink("/proc/self/exe"); }
+std::filesystem::path selfExecutable()
+{
+    return std::filesystem::read_symlink("/proc/self/exe");
+}
 
 std::map<std::string, std::string> snapshot(const std::filesystem::path& root)
 {

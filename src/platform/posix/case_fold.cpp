@@ -25,9 +25,9 @@ std::string upperCaseName(const std::string& name)
             QList<uint> codePoints = text.toUcs4();
             for (uint& cp : codePoints)
                 cp = QChar::toUpper(static_cast<char32_t>(cp));
-            const QByteArray up = QString::fromUcs4(reinterpret_cast<const char32_t*>(codePoints.constData()),
-                                                    codePoints.size())
-                                      .toUtf8();
+            const QByteArray up =
+                QString::fromUcs4(reinterpret_cast<const char32_t*>(codePoints.constData()), codePoints.size())
+                    .toUtf8();
             return std::string(up.constData(), static_cast<std::size_t>(up.size()));
         }
     }

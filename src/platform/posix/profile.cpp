@@ -4,7 +4,8 @@
 // - the first matching section and, in it, the first matching key win;
 // - a read gives the default for a missing file, section or key, cut to size - 1 characters;
 // - a write creates the file, the section and the key; a null value deletes the key, a null
-//   key the section; the rest of the file is kept line for line.
+//   key the section; the rest of the file is kept line for line; names and values that the
+//   format cannot hold (line breaks, "=" in a key) are refused rather than written.
 // A change is written to a temporary file in the same folder, synced and renamed over the
 // old file, under an flock of the folder, so that a crash never leaves half a file and two
 // processes never lose each other's changes.
@@ -30,7 +31,10 @@ namespace {
 
 const char utf8Bom[] = "\xEF\xBB\xBF";
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f' || c == 0x1a; }
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f' || c == 0x1a;
+}
 
 std::string trim(const std::string& s)
 {
@@ -465,6 +469,12 @@ BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR
         return fail(ERROR_INVALID_PARAMETER);
     if (fileName != nullptr && *fileName == '\0')
         return fail(ERROR_INVALID_NAME);
+    // Text the format cannot hold would change the file's structure (a value with a line break
+    // can start a new section); Windows writes it anyway, here the write is refused.
+    const auto hasBreak = [](const char* text) { return text != nullptr && std::strpbrk(text, "\r\n") != nullptr; };
+    if (hasBreak(section) || hasBreak(key) || hasBreak(value) ||
+        (key != nullptr && (std::strchr(key, '=') != nullptr || trim(key).rfind('[', 0) == 0)))
+        return fail(ERROR_INVALID_PARAMETER);
 
     std::string path = resolvePath(fileName);
     // Write through a symbolic link to the file it names, as Windows writes through to the target.

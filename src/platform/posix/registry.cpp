@@ -31,7 +31,8 @@ constexpr REGSAM GENERIC_ALL_ = 0x10000000u;
 constexpr REGSAM MAXIMUM_ALLOWED_ = 0x02000000u;
 constexpr REGSAM WRITE_DAC_ = 0x00040000u;
 constexpr REGSAM WRITE_OWNER_ = 0x00080000u;
-constexpr REGSAM writeRights = KEY_SET_VALUE | KEY_CREATE_SUB_KEY | KEY_CREATE_LINK | DELETE | WRITE_DAC_ | WRITE_OWNER_;
+constexpr REGSAM writeRights =
+    KEY_SET_VALUE | KEY_CREATE_SUB_KEY | KEY_CREATE_LINK | DELETE | WRITE_DAC_ | WRITE_OWNER_;
 constexpr DWORD maxValueNameLength = 16383;
 constexpr DWORD maxKeyNameLength = 255;
 
@@ -151,7 +152,10 @@ LSTATUS copyData(const std::string& bytes, LPBYTE data, LPDWORD dataSize)
     return ERROR_SUCCESS;
 }
 
-std::string nameOrEmpty(LPCSTR name) { return name == nullptr ? std::string() : std::string(name); }
+std::string nameOrEmpty(LPCSTR name)
+{
+    return name == nullptr ? std::string() : std::string(name);
+}
 
 } // namespace
 

@@ -100,7 +100,10 @@ private:
 // the busy timeout makes the second one wait instead of failing.
 class Transaction {
 public:
-    explicit Transaction(sqlite3* db) : db_(db) { rc_ = sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr); }
+    explicit Transaction(sqlite3* db) : db_(db)
+    {
+        rc_ = sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+    }
     ~Transaction()
     {
         if (rc_ == SQLITE_OK && !done_)
@@ -213,7 +216,10 @@ LSTATUS Hive::forRoot(std::uintptr_t root, std::shared_ptr<Hive>& hive)
 
 Hive::Hive(std::string file, bool perUser) : file_(std::move(file)), perUser_(perUser) {}
 
-Hive::~Hive() { close(); }
+Hive::~Hive()
+{
+    close();
+}
 
 void Hive::close()
 {
@@ -327,7 +333,8 @@ LSTATUS Hive::openForRead(bool& absent)
     if (broken_ != ERROR_SUCCESS)
         return broken_;
     if (db_ != nullptr)
-        return ERROR_SUCCESS;
+        // An empty hive may have been given its tables by another process since we looked.
+        return hasSchema_ ? ERROR_SUCCESS : checkFormat();
     struct stat st {};
     if (lstat(file_.c_str(), &st) != 0) {
         if (errno == ENOENT || errno == ENOTDIR) {
@@ -607,7 +614,11 @@ LSTATUS Hive::setValue(KeyId key, const std::string& name, DWORD type, const BYT
                      " ON CONFLICT(key, fold) DO UPDATE SET type=excluded.type, data=excluded.data");
     if (!s.ok())
         return fromSqlite(s.prepareResult());
-    s.bind(1, key).bindText(2, name).bindText(3, foldName(name)).bind(4, type).bindBlob(5, data, static_cast<int>(size));
+    s.bind(1, key)
+        .bindText(2, name)
+        .bindText(3, foldName(name))
+        .bind(4, type)
+        .bindBlob(5, data, static_cast<int>(size));
     if (int rc = s.step(); rc != SQLITE_DONE)
         return fromSqlite(rc);
     if (key != rootKeyId) {

@@ -37,7 +37,10 @@ struct SubkeyInfo {
     std::int64_t lastWrite = 0; // FILETIME ticks
 };
 
-inline std::string foldName(const std::string& name) { return upperCaseName(name); }
+inline std::string foldName(const std::string& name)
+{
+    return upperCaseName(name);
+}
 
 class Hive {
 public:

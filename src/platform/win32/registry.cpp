@@ -2,5 +2,8 @@
 #include "platform/registry.h"
 
 namespace wincompat {
-std::string registryHiveFile(HKEY) { return {}; }
+std::string registryHiveFile(HKEY)
+{
+    return {};
+}
 } // namespace wincompat

@@ -1,7 +1,3 @@
-// TEAM NOTE for whoever builds the settings store and registry (delete this note when you commit your work):
-// read /tmp/common-brief.md NOW -- it holds the rules you must follow (no mention of the specification anywhere in
-// code, comments, tests, commits; never read other implementations; build only in /work/main/build-settings;
-// commit only your own paths with `git commit -m msg -- <paths>`, never `git add -A`; report by 19:30 UTC).
 #pragma once
 // Registry operations. On Linux every hive is one SQLite database below the compatibility root.
 #include "platform/wintypes.h"

@@ -4,6 +4,8 @@
 #include "SettingsTestSupport.h"
 
 #include "framework/Exceptions.h"
+#include "platform/profile.h"
+#include "platform/system.h"
 #include "settings/TLMDIniCtrl.h"
 
 #include <cstdio>
@@ -40,6 +42,19 @@ int runHelperIfAsked()
     const std::string role = env(settings_test::helperVariable);
     if (role.empty())
         return 0;
+    if (role == "ini-hammer") {
+        // Many processes adding their own keys to one INI file: none may lose another's.
+        const std::string file = env("HELPER_FILE"), id = env("HELPER_ID");
+        const int count = std::atoi(env("HELPER_COUNT", "10").c_str());
+        for (int i = 0; i < count; ++i) {
+            const std::string key = "w" + id + "-" + std::to_string(i);
+            if (!WritePrivateProfileStringA("Shared", key.c_str(), std::to_string(i).c_str(), file.c_str())) {
+                std::printf("write %s failed: %u", key.c_str(), static_cast<unsigned>(GetLastError()));
+                finish(4);
+            }
+        }
+        finish(0);
+    }
     TLMDIniCtrl store(nullptr);
     configure(store);
     try {

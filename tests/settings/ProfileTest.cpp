@@ -114,6 +114,39 @@ TEST(Profile, AWriteReplacesTheFileWholeAndLeavesNothingBehind)
     EXPECT_EQ(same.st_ino, after.st_ino);
 }
 
+TEST(Profile, WritesGoThroughALinkToItsTarget)
+{
+    TempDir dir;
+    writeFile(dir / "real.ini", "[S]\nk=1\n");
+    std::filesystem::create_symlink("real.ini", dir / "pos.ini");
+    ASSERT_TRUE(WritePrivateProfileStringA("S", "k", "2", (dir / "pos.ini").c_str()));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "pos.ini"));
+    EXPECT_EQ(readFile(dir / "real.ini"), "[S]\nk=2\n");
+}
+
+TEST(Profile, ConcurrentWritersLoseNothing)
+{
+    TempDir dir;
+    const auto file = dir / "shared.ini";
+    constexpr int writers = 8, writes = 20;
+    std::vector<int> pids;
+    for (int id = 0; id < writers; ++id)
+        pids.push_back(settings_test::startProcess({settings_test::selfExecutable().string()},
+                                                   {{settings_test::helperVariable, "ini-hammer"},
+                                                    {"HELPER_FILE", file.string()},
+                                                    {"HELPER_ID", std::to_string(id)},
+                                                    {"HELPER_COUNT", std::to_string(writes)}}));
+    for (int pid : pids)
+        EXPECT_EQ(settings_test::waitProcess(pid), 0);
+    int found = 0;
+    for (int id = 0; id < writers; ++id)
+        for (int i = 0; i < writes; ++i)
+            found += read(file, "Shared", ("w" + std::to_string(id) + "-" + std::to_string(i)).c_str(), "") ==
+                     std::to_string(i);
+    EXPECT_EQ(found, writers * writes);
+    EXPECT_EQ(snapshot(dir.path()).size(), 1u);
+}
+
 TEST(Profile, RefusedWritesReportFalseAndALastError)
 {
     TempDir dir;

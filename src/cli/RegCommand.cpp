@@ -5,6 +5,7 @@
 #include "framework/Exceptions.h"
 #include "platform/registry.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cinttypes>
@@ -145,7 +146,7 @@ std::string typeName(DWORD type)
         if (t.type == type)
             return t.name;
     char text[32];
-    std::snprintf(text, sizeof text, "0x%" PRIx32, type);
+    std::snprintf(text, sizeof text, "0x%" PRIx32, static_cast<std::uint32_t>(type));
     return text;
 }
 
@@ -300,6 +301,23 @@ int succeeded()
 {
     out("The operation completed successfully.\n");
     return exitSuccess;
+}
+
+// Children first: Windows' own RegDeleteKeyA refuses a key that still has subkeys.
+LSTATUS deleteTree(HKEY parent, const std::string& path)
+{
+    {
+        Key key;
+        if (LSTATUS rc = RegOpenKeyExA(parent, path.c_str(), 0, KEY_READ, key.put()); rc != ERROR_SUCCESS)
+            return rc;
+        std::vector<std::string> subkeys;
+        if (LSTATUS rc = listSubkeys(key.get(), subkeys); rc != ERROR_SUCCESS)
+            return rc;
+        for (const std::string& sub : subkeys)
+            if (LSTATUS rc = deleteTree(key.get(), sub); rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND)
+                return rc;
+    }
+    return RegDeleteKeyA(parent, path.c_str());
 }
 
 // ---- query -------------------------------------------------------------------------------
@@ -611,7 +629,7 @@ int runDelete(const CommandArgs& args)
             return failure("ERROR: Access is denied.");
         if (!force && !confirm("Permanently delete the registry key " + key.fullName + " "))
             return cancelled();
-        if (LSTATUS rc = RegDeleteKeyA(key.root, key.path.c_str()); rc != ERROR_SUCCESS)
+        if (LSTATUS rc = deleteTree(key.root, key.path); rc != ERROR_SUCCESS)
             return systemFailure(rc);
         return succeeded();
     }

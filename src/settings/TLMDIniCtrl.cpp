@@ -8,9 +8,6 @@
 
 #include <QCoreApplication>
 
-#include <cstdio>
-#include <iterator>
-
 namespace {
 
 constexpr WORD defaultEncKey = 0x4C4D;

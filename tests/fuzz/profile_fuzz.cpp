@@ -17,15 +17,28 @@ void check(bool ok)
         __builtin_trap();
 }
 
+// One scratch folder per process, removed again when the process ends.
+struct Scratch {
+    std::string folder;
+    std::string file;
+    Scratch()
+    {
+        const char* tmp = std::getenv("TMPDIR");
+        folder = std::string(tmp != nullptr && *tmp ? tmp : "/tmp") + "/profile-fuzz-XXXXXX";
+        check(mkdtemp(folder.data()) != nullptr);
+        file = folder + "/fuzz.ini";
+    }
+    ~Scratch()
+    {
+        unlink(file.c_str());
+        rmdir(folder.c_str());
+    }
+};
+
 const std::string& scratchFile()
 {
-    static const std::string path = [] {
-        const char* tmp = std::getenv("TMPDIR");
-        std::string folder = std::string(tmp != nullptr && *tmp ? tmp : "/tmp") + "/profile-fuzz-XXXXXX";
-        check(mkdtemp(folder.data()) != nullptr);
-        return folder + "/fuzz.ini";
-    }();
-    return path;
+    static const Scratch scratch;
+    return scratch.file;
 }
 
 std::vector<std::string> split(const char* list, DWORD length)

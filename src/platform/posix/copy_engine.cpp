@@ -27,6 +27,8 @@ constexpr char kStagingSuffix[] = ".part";
 // Big enough that a large file costs few calls, small enough that Cancel answers within a blink.
 constexpr std::size_t kChunk = 16u << 20;
 constexpr std::size_t kFallbackBuffer = 1u << 20;
+// Below this, a file's cached old version is too small to be worth the extra calls.
+constexpr std::uint64_t kDropOldCacheFrom = 64u << 10;
 
 bool isDots(const char* n) { return n[0] == '.' && (n[1] == '\0' || (n[1] == '.' && n[2] == '\0')); }
 
@@ -137,7 +139,7 @@ private:
     bool expand(const std::string& source, const std::string& destDir, const std::string* destName,
                 std::vector<TopItem>& items);
     bool scan(int dirFd, const std::string& path, Node& node);
-    bool checkNotIntoItself(const TopItem& item);
+    bool checkNotIntoItself(const TopItem& item, int srcParent, int dest);
 
     // Copying.
     void copyItems(std::vector<TopItem>& items, std::vector<bool>* itemOk);
@@ -148,7 +150,9 @@ private:
                        std::size_t folderIndex, const std::vector<Node>& children, bool& ok);
     bool stageEntry(int srcFd, const std::string& srcPath, int dstFd, const std::string& dstPath,
                     std::size_t folderIndex, const Node& node, const std::string& targetName);
-    bool stageFile(int srcFd, const std::string& srcPath, int dstFd, const std::string& tmp, const Node& node);
+    bool stageFile(int srcFd, const std::string& srcPath, int dstFd, const std::string& tmp, const std::string& name,
+                   const Node& node);
+    void dropCachedOldTarget(int dstFd, const std::string& name);
     int copyData(int in, int out, std::uint64_t size, const std::string& srcPath);
     bool collisionName(int dstFd, const std::string& name, std::string& chosen);
     std::string stagingName(std::uint64_t seq) const;
@@ -181,6 +185,7 @@ private:
     std::map<dev_t, UniqueFd> fileSystems_;
     std::map<std::string, std::size_t> topFolders_; // destination folder -> index in folders_
     std::uint64_t nextSeq_ = 0;
+    const std::string stagingPrefix_ = kStagingPrefix + std::to_string(::getpid()) + "-";
     std::unique_ptr<char[]> buffer_;
 };
 
@@ -260,6 +265,8 @@ bool Engine::expand(const std::string& source, const std::string& destDir, const
         while (dirent* e = ::readdir(d)) {
             if (isDots(e->d_name) || isStagingName(e->d_name) || !matchesWildcard(last, e->d_name))
                 continue;
+            if (job_.has(FOF_FILESONLY) && e->d_type == DT_DIR)
+                continue; // not even scanned: its contents do not count towards the progress
             TopItem item{parent, destDir, e->d_name, {}};
             item.node.name = e->d_name;
             found.push_back(std::move(item));
@@ -340,28 +347,21 @@ bool Engine::scan(int dirFd, const std::string& path, Node& node)
 }
 
 // A folder copied into itself (or onto itself) would never end, or would read what it writes.
-bool Engine::checkNotIntoItself(const TopItem& item)
+// `srcParent` and `dest` are the open folders the item comes from and goes into.
+bool Engine::checkNotIntoItself(const TopItem& item, int srcParent, int dest)
 {
-    struct stat src, parent;
+    struct stat parent, target;
     std::string srcPath = joinPath(item.srcParent, item.node.name);
-    if (::stat(item.srcParent.c_str(), &parent) != 0)
-        return true; // scanning succeeded a moment ago; any later failure surfaces when copying
-    // Walk from the deepest existing folder on the destination path up to the root.
-    std::string probe = item.destDir;
-    struct stat st;
-    while (::stat(probe.c_str(), &st) != 0) {
-        std::string p, l;
-        splitPath(probe, p, l);
-        if (p == probe)
-            return true;
-        probe = p;
-    }
-    bool destIsParent = st.st_dev == parent.st_dev && st.st_ino == parent.st_ino;
+    if (::fstat(srcParent, &parent) != 0 || ::fstat(dest, &target) != 0)
+        return true; // any real trouble with these folders surfaces when copying
+    bool destIsParent = target.st_dev == parent.st_dev && target.st_ino == parent.st_ino;
     if (destIsParent && item.destName == item.node.name && !job_.has(FOF_RENAMEONCOLLISION))
         return fail("copy", srcPath, ERROR_FILE_EXISTS, "the source and the destination are the same");
-    if (!S_ISDIR(item.node.mode) || ::lstat(srcPath.c_str(), &src) != 0)
+    struct stat src;
+    if (!S_ISDIR(item.node.mode) || ::fstatat(srcParent, item.node.name.c_str(), &src, AT_SYMLINK_NOFOLLOW) != 0)
         return true;
-    UniqueFd fd(::open(probe.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    // Walk from the destination up to the root, looking for the source folder.
+    UniqueFd fd(::dup(dest));
     for (int depth = 0; fd && depth < 4096; ++depth) {
         struct stat here;
         if (::fstat(fd.get(), &here) != 0)
@@ -382,7 +382,7 @@ bool Engine::checkNotIntoItself(const TopItem& item)
 
 std::string Engine::stagingName(std::uint64_t seq) const
 {
-    return std::string(kStagingPrefix) + std::to_string(::getpid()) + "-" + std::to_string(seq) + kStagingSuffix;
+    return stagingPrefix_ + std::to_string(seq) + kStagingSuffix;
 }
 
 void Engine::rememberFileSystem(int fd)
@@ -472,34 +472,40 @@ bool Engine::collisionName(int dstFd, const std::string& name, std::string& chos
 
 void Engine::copyItems(std::vector<TopItem>& items, std::vector<bool>* itemOk)
 {
+    // Items come grouped by source and destination folder; each folder is opened once per group.
+    std::string srcPathOpen, dstPathOpen;
+    UniqueFd srcFd, dstFd;
+    int srcErr = 0, dstErr = 0;
     for (std::size_t i = 0; i < items.size() && !stopped(); ++i) {
         TopItem& item = items[i];
         std::string srcPath = joinPath(item.srcParent, item.node.name);
-        bool ok = checkNotIntoItself(item);
-        if (ok && !mayCreateFolder(item.destDir))
-            break;
-        if (ok) {
-            UniqueFd srcFd(::open(item.srcParent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (!srcFd || item.srcParent != srcPathOpen) {
+            srcPathOpen = item.srcParent;
+            srcFd.reset(::open(item.srcParent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+            srcErr = errno;
+        }
+        if (!dstFd || item.destDir != dstPathOpen) {
+            if (!mayCreateFolder(item.destDir))
+                break;
+            dstPathOpen = item.destDir;
             bool existed = ::access(item.destDir.c_str(), F_OK) == 0;
-            UniqueFd dstFd(openDestFolder(item.destDir, true));
-            if (!srcFd) {
-                failErrno("copy", srcPath, errno);
-                ok = false;
-            } else if (!dstFd) {
-                failErrno("create the folder", item.destDir, errno);
-                ok = false;
-            } else {
-                auto [at, fresh] = topFolders_.try_emplace(item.destDir, folders_.size());
-                if (fresh) {
-                    rememberFileSystem(dstFd.get());
-                    if (existed)
-                        removeStaleStaging(dstFd.get());
-                    folders_.push_back(DestFolder{item.destDir, {}});
-                }
-                ok = stageEntry(srcFd.get(), srcPath, dstFd.get(), item.destDir, at->second, item.node,
-                                item.destName);
+            dstFd.reset(openDestFolder(item.destDir, true));
+            dstErr = errno;
+            if (dstFd && topFolders_.try_emplace(item.destDir, folders_.size()).second) {
+                rememberFileSystem(dstFd.get());
+                if (existed)
+                    removeStaleStaging(dstFd.get());
+                folders_.push_back(DestFolder{item.destDir, {}});
             }
         }
+        bool ok = false;
+        if (!srcFd)
+            failErrno("copy", srcPath, srcErr);
+        else if (!dstFd)
+            failErrno("create the folder", item.destDir, dstErr);
+        else if (checkNotIntoItself(item, srcFd.get(), dstFd.get()))
+            ok = stageEntry(srcFd.get(), srcPath, dstFd.get(), item.destDir, topFolders_[item.destDir], item.node,
+                            item.destName);
         if (itemOk)
             itemOk->push_back(ok);
     }
@@ -584,7 +590,7 @@ bool Engine::stageEntry(int srcFd, const std::string& srcPath, int dstFd, const 
                 ::utimensat(dstFd, tmp.c_str(), node.times, AT_SYMLINK_NOFOLLOW);
         }
     } else {
-        ok = stageFile(srcFd, srcPath, dstFd, tmp, node);
+        ok = stageFile(srcFd, srcPath, dstFd, tmp, name, node);
     }
     if (!ok)
         return false;
@@ -594,7 +600,20 @@ bool Engine::stageEntry(int srcFd, const std::string& srcPath, int dstFd, const 
     return true;
 }
 
-bool Engine::stageFile(int srcFd, const std::string& srcPath, int dstFd, const std::string& tmp, const Node& node)
+// The old version's cached pages are of no use once it is replaced. Handing them back before the
+// new copy is written lets the copy reuse them instead of growing the page cache by the size of the
+// update; on a virtual machine, where fresh memory is slow to touch, that is most of the copy's time.
+// The old file itself is not changed.
+void Engine::dropCachedOldTarget(int dstFd, const std::string& name)
+{
+    UniqueFd old(::openat(dstFd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    struct stat st;
+    if (old && ::fstat(old.get(), &st) == 0 && S_ISREG(st.st_mode))
+        ::posix_fadvise(old.get(), 0, 0, POSIX_FADV_DONTNEED);
+}
+
+bool Engine::stageFile(int srcFd, const std::string& srcPath, int dstFd, const std::string& tmp,
+                       const std::string& name, const Node& node)
 {
     // O_NONBLOCK: should the entry have become a FIFO since the scan, opening it must not hang.
     UniqueFd in(::openat(srcFd, node.name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
@@ -607,6 +626,8 @@ bool Engine::stageFile(int srcFd, const std::string& srcPath, int dstFd, const s
         return fail("copy", srcPath, ERROR_CANT_ACCESS_FILE, "it is a device, pipe or socket, not a file");
 
     const mode_t mode = st.st_mode & 07777;
+    if (static_cast<std::uint64_t>(st.st_size) >= kDropOldCacheFrom)
+        dropCachedOldTarget(dstFd, name);
     UniqueFd out(::openat(dstFd, tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode & 0777));
     if (!out)
         return failErrno("copy", srcPath, errno);

@@ -6,7 +6,6 @@
 #include <QStringList>
 #include <chrono>
 #include <gtest/gtest.h>
-#include <sys/mount.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -14,27 +13,6 @@
 namespace {
 
 QString updatectl() { return QString::fromStdString((binDir() / "tallyrune-updatectl").string()); }
-
-// A small tmpfs for one test, unmounted on every way out.
-class ScopedTmpfs {
-public:
-    ScopedTmpfs(const fs::path& at, const char* options) : at_(at)
-    {
-        fs::create_directories(at);
-        mounted_ = ::mount("tmpfs", at.c_str(), "tmpfs", 0, options) == 0;
-    }
-    ~ScopedTmpfs()
-    {
-        if (mounted_)
-            ::umount2(at_.c_str(), MNT_DETACH);
-    }
-    bool mounted() const { return mounted_; }
-    bool remountReadOnly() { return ::mount("tmpfs", at_.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, nullptr) == 0; }
-
-private:
-    fs::path at_;
-    bool mounted_ = false;
-};
 
 // The files of the old program, and the new ones in the update.
 void makeUpdate(const fs::path& src, const fs::path& dst, std::size_t bigSize)

@@ -3,6 +3,7 @@
 #include "platform/posix/copy_engine.h"
 
 #include <fcntl.h>
+#include <sys/mount.h>
 #include <unistd.h>
 
 namespace {
@@ -69,3 +70,20 @@ std::string patterned(std::size_t size, char tag)
 }
 
 bool isRoot() { return ::geteuid() == 0; }
+
+ScopedTmpfs::ScopedTmpfs(const fs::path& at, const char* options) : at_(at)
+{
+    fs::create_directories(at);
+    mounted_ = ::mount("tmpfs", at.c_str(), "tmpfs", 0, options) == 0;
+}
+
+ScopedTmpfs::~ScopedTmpfs()
+{
+    if (mounted_)
+        ::umount2(at_.c_str(), MNT_DETACH);
+}
+
+bool ScopedTmpfs::remountReadOnly()
+{
+    return ::mount("tmpfs", at_.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+}

@@ -39,3 +39,16 @@ std::vector<std::string> stagingLeftovers(const fs::path& root);
 // A file of `size` bytes whose every 8-byte word carries `tag`, so that a mix is detectable.
 std::string patterned(std::size_t size, char tag);
 bool isRoot();
+
+// A small tmpfs for one test (root only), unmounted on every way out.
+class ScopedTmpfs {
+public:
+    ScopedTmpfs(const fs::path& at, const char* options);
+    ~ScopedTmpfs();
+    bool mounted() const { return mounted_; }
+    bool remountReadOnly();
+
+private:
+    fs::path at_;
+    bool mounted_ = false;
+};

@@ -56,11 +56,14 @@ private:
     QTimer timer_;
 };
 
+// Every other file is large enough to be copied by a pool thread, so both paths meet the windows.
+std::string content(const char* tag, int i) { return tag + std::to_string(i) + std::string(i % 2 ? 100000 : 0, '.'); }
+
 void makeTree(const fs::path& src, const fs::path& dst, int files)
 {
     for (int i = 0; i < files; ++i) {
-        writeFile(src / "data" / ("f" + std::to_string(i)), "new " + std::to_string(i));
-        writeFile(dst / "data" / ("f" + std::to_string(i)), "old " + std::to_string(i));
+        writeFile(src / "data" / ("f" + std::to_string(i)), content("new ", i));
+        writeFile(dst / "data" / ("f" + std::to_string(i)), content("old ", i));
     }
     writeFile(src / "added" / "n", "new folder");
 }
@@ -103,7 +106,7 @@ TEST(CopyWindows, ProgressWindowAppearsAfterABlinkTitledAndModalForTheOwner)
     EXPECT_TRUE(windowModal);
     EXPECT_FALSE(fileNameShown) << "simple progress shows no file names";
     EXPECT_EQ(findWindow("fileOperationProgress"), nullptr) << "the window closes with the job";
-    EXPECT_EQ(readFile(t / "p" / "data" / "f7"), "new 7");
+    EXPECT_EQ(readFile(t / "p" / "data" / "f7"), content("new ", 7));
 }
 
 TEST(CopyWindows, QuickOrSilentJobShowsNoWindow)
@@ -145,8 +148,8 @@ TEST(CopyWindows, ReplaceConfirmationAsksPerFile)
     EXPECT_EQ(runShell(r), 0);
     ASSERT_EQ(questions.size(), 2) << "one question per existing file, none for new ones";
     EXPECT_TRUE(questions[0].contains("'f0'"));
-    EXPECT_EQ(readFile(t / "p" / "data" / "f0"), "old 0");
-    EXPECT_EQ(readFile(t / "p" / "data" / "f1"), "new 1");
+    EXPECT_EQ(readFile(t / "p" / "data" / "f0"), content("old ", 0));
+    EXPECT_EQ(readFile(t / "p" / "data" / "f1"), content("new ", 1));
     EXPECT_EQ(readFile(t / "p" / "added" / "n"), "new folder");
 }
 
@@ -170,7 +173,7 @@ TEST(CopyWindows, CancelInTheProgressWindowLeavesTheProgramAsItWas)
     EXPECT_EQ(runShell(r), ERROR_CANCELLED);
     EXPECT_TRUE(clicked);
     for (int i = 0; i < 60; ++i)
-        EXPECT_EQ(readFile(t / "p" / "data" / ("f" + std::to_string(i))), "old " + std::to_string(i));
+        EXPECT_EQ(readFile(t / "p" / "data" / ("f" + std::to_string(i))), content("old ", i));
     EXPECT_FALSE(fs::exists(t / "p" / "added")) << "folders the job created go with it";
     EXPECT_TRUE(stagingLeftovers(t / "p").empty());
 }
@@ -205,15 +208,53 @@ TEST(CopyWindows, ErrorDialogSkipGoesOnAndCancelUndoes)
         EXPECT_EQ(buttons, (QStringList{"Skip", "Skip All", "Cancel"}));
         if (std::string(answer) == "skipButton") {
             EXPECT_EQ(rc, ERROR_CANT_ACCESS_FILE) << "a skipped file still fails the job";
-            EXPECT_EQ(readFile(t / "p" / "data" / "f1"), "new 1");
+            EXPECT_EQ(readFile(t / "p" / "data" / "f1"), content("new ", 1));
             EXPECT_EQ(readFile(t / "p" / "added" / "n"), "new folder");
         } else {
             EXPECT_EQ(rc, ERROR_CANCELLED);
-            EXPECT_EQ(readFile(t / "p" / "data" / "f1"), "old 1");
+            EXPECT_EQ(readFile(t / "p" / "data" / "f1"), content("old ", 1));
         }
         EXPECT_FALSE(fs::exists(t / "p" / "data" / "f0x"));
         EXPECT_TRUE(stagingLeftovers(t / "p").empty());
     }
+}
+
+// Failures in files copied side by side reach one dialog at a time; Skip All answers the rest.
+TEST(CopyWindows, SkipAllOnAFullDiskAnswersEveryLaterFailure)
+{
+    if (!isRoot())
+        GTEST_SKIP() << "needs root to mount a 1 MiB tmpfs as the full disk";
+    TempDir t;
+    ScopedTmpfs small(t / "p", "size=1m");
+    ASSERT_TRUE(small.mounted()) << "cannot mount tmpfs";
+    const std::string big(200000, 'N');
+    for (int i = 0; i < 12; ++i) {
+        writeFile(t / "u" / ("f" + std::to_string(i)), big);
+        writeFile(t / "p" / ("f" + std::to_string(i)), "old");
+    }
+    int dialogs = 0;
+    Watcher watch([&] {
+        QWidget* w = findWindow("fileOperationError");
+        if (w == nullptr || !w->isVisible())
+            return;
+        ++dialogs;
+        QTest::mouseClick(w->findChild<QPushButton*>("skipAllButton"), Qt::LeftButton);
+    });
+    ShellRequest r;
+    r.from = {(t / "u" / "*.*").string()};
+    r.to = {(t / "p").string()};
+    r.flags = FOF_NOCONFIRMATION | FOF_NOCONFIRMMKDIR | FOF_SIMPLEPROGRESS;
+    EXPECT_EQ(runShell(r), ERROR_DISK_FULL);
+    EXPECT_EQ(dialogs, 1);
+    int replaced = 0;
+    for (int i = 0; i < 12; ++i) {
+        std::string bytes = readFile(t / "p" / ("f" + std::to_string(i)));
+        EXPECT_TRUE(bytes == "old" || bytes == big) << "f" << i << " is torn";
+        replaced += bytes == big;
+    }
+    EXPECT_GT(replaced, 0) << "what fitted is in place";
+    EXPECT_LT(replaced, 12);
+    EXPECT_TRUE(stagingLeftovers(t / "p").empty());
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "platform/posix/copy_engine.h"
 
+#include "platform/posix/task_pool.h"
 #include "platform/posix/unique_fd.h"
 #include "platform/posix/wildcard.h"
 #include "platform/system.h"
@@ -13,6 +14,7 @@
 #include <fcntl.h>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <set>
 #include <signal.h>
 #include <sys/stat.h>
@@ -29,6 +31,8 @@ constexpr std::size_t kChunk = 16u << 20;
 constexpr std::size_t kFallbackBuffer = 1u << 20;
 // Below this, a file's cached old version is too small to be worth the extra calls.
 constexpr std::uint64_t kDropOldCacheFrom = 64u << 10;
+// From this size on, a file is copied by a pool thread while the walk goes on.
+constexpr std::uint64_t kParallelFrom = 64u << 10;
 
 bool isDots(const char* n) { return n[0] == '.' && (n[1] == '\0' || (n[1] == '.' && n[2] == '\0')); }
 
@@ -89,6 +93,9 @@ struct TopItem {
     Node node;
 };
 
+// An open folder shared by the file tasks that copy into or out of it.
+using DirRef = std::shared_ptr<const UniqueFd>;
+
 struct StagedEntry {
     std::uint64_t seq;
     std::string name;
@@ -126,10 +133,15 @@ private:
     // being put in place changes nothing, and the result must not claim otherwise.
     bool stopped()
     {
-        if (!cancelled_ && cancel_.load(std::memory_order_relaxed))
-            cancelled_ = stop_ = true;
-        return stop_;
+        if (!stop_.load(std::memory_order_relaxed) && cancel_.load(std::memory_order_relaxed)) {
+            std::lock_guard lock(mutex_);
+            cancelled_ = true;
+            stop_ = true;
+        }
+        return stop_.load(std::memory_order_relaxed);
     }
+    // Counts work done and tells the observers.
+    void advance(std::uint64_t bytes, std::uint64_t files, const std::string& current);
     DWORD result() const;
     Answer ask(const std::string& text, bool offerAll);
     bool mayCreateFolder(const std::string& path);
@@ -146,10 +158,11 @@ private:
     int openDestFolder(const std::string& path, bool create);
     int ensureFolder(int parentFd, const std::string& parentPath, const std::string& name, std::string& path);
     void removeStaleStaging(int dirFd);
-    void stageChildren(int srcFd, const std::string& srcPath, int dstFd, const std::string& dstPath,
+    void stageChildren(const DirRef& src, const std::string& srcPath, const DirRef& dst, const std::string& dstPath,
                        std::size_t folderIndex, const std::vector<Node>& children, bool& ok);
-    bool stageEntry(int srcFd, const std::string& srcPath, int dstFd, const std::string& dstPath,
+    bool stageEntry(const DirRef& src, const std::string& srcPath, const DirRef& dst, const std::string& dstPath,
                     std::size_t folderIndex, const Node& node, const std::string& targetName);
+    void staged(std::size_t folderIndex, StagedEntry entry, std::uint64_t bytes, const std::string& srcPath);
     bool stageFile(int srcFd, const std::string& srcPath, int dstFd, const std::string& tmp, const std::string& name,
                    const Node& node);
     void dropCachedOldTarget(int dstFd, const std::string& name);
@@ -173,8 +186,10 @@ private:
     CopyProgressSink* sink_ = nullptr;
 
     DWORD firstError_ = ERROR_SUCCESS;
+    // Guards what the file tasks share with the walk: failures, progress, the staged lists.
+    std::recursive_mutex mutex_;
     bool cancelled_ = false;
-    bool stop_ = false;
+    std::atomic<bool> stop_{false};
     bool skipAll_ = false;
     bool replaceAll_ = false;
 
@@ -186,11 +201,13 @@ private:
     std::map<std::string, std::size_t> topFolders_; // destination folder -> index in folders_
     std::uint64_t nextSeq_ = 0;
     const std::string stagingPrefix_ = kStagingPrefix + std::to_string(::getpid()) + "-";
-    std::unique_ptr<char[]> buffer_;
+    std::unique_ptr<TaskPool> pool_;
 };
 
 bool Engine::fail(const std::string& action, const std::string& path, DWORD code, const std::string& reason)
 {
+    // One question at a time; the other tasks wait for the answer at their next report.
+    std::lock_guard lock(mutex_);
     if (firstError_ == ERROR_SUCCESS)
         firstError_ = code;
     if (sink_)
@@ -238,8 +255,17 @@ bool Engine::mayCreateFolder(const std::string& path)
     return false;
 }
 
+void Engine::advance(std::uint64_t bytes, std::uint64_t files, const std::string& current)
+{
+    std::lock_guard lock(mutex_);
+    progress_.bytesDone += bytes;
+    progress_.filesDone += files;
+    report(current);
+}
+
 void Engine::report(const std::string& current)
 {
+    std::lock_guard lock(mutex_);
     if (callbacks_.progress)
         callbacks_.progress(progress_, current);
     if (sink_)
@@ -474,57 +500,74 @@ void Engine::copyItems(std::vector<TopItem>& items, std::vector<bool>* itemOk)
 {
     // Items come grouped by source and destination folder; each folder is opened once per group.
     std::string srcPathOpen, dstPathOpen;
-    UniqueFd srcFd, dstFd;
+    std::shared_ptr<UniqueFd> srcFd = std::make_shared<UniqueFd>(), dstFd = std::make_shared<UniqueFd>();
     int srcErr = 0, dstErr = 0;
     for (std::size_t i = 0; i < items.size() && !stopped(); ++i) {
         TopItem& item = items[i];
         std::string srcPath = joinPath(item.srcParent, item.node.name);
-        if (!srcFd || item.srcParent != srcPathOpen) {
+        if (!*srcFd || item.srcParent != srcPathOpen) {
             srcPathOpen = item.srcParent;
-            srcFd.reset(::open(item.srcParent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+            srcFd = std::make_shared<UniqueFd>(::open(item.srcParent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
             srcErr = errno;
         }
-        if (!dstFd || item.destDir != dstPathOpen) {
+        if (!*dstFd || item.destDir != dstPathOpen) {
             if (!mayCreateFolder(item.destDir))
                 break;
             dstPathOpen = item.destDir;
             bool existed = ::access(item.destDir.c_str(), F_OK) == 0;
-            dstFd.reset(openDestFolder(item.destDir, true));
+            dstFd = std::make_shared<UniqueFd>(openDestFolder(item.destDir, true));
             dstErr = errno;
-            if (dstFd && topFolders_.try_emplace(item.destDir, folders_.size()).second) {
-                rememberFileSystem(dstFd.get());
+            if (*dstFd && topFolders_.try_emplace(item.destDir, folders_.size()).second) {
+                rememberFileSystem(dstFd->get());
                 if (existed)
-                    removeStaleStaging(dstFd.get());
+                    removeStaleStaging(dstFd->get());
+                std::lock_guard lock(mutex_);
                 folders_.push_back(DestFolder{item.destDir, {}});
             }
         }
         bool ok = false;
-        if (!srcFd)
+        if (!*srcFd)
             failErrno("copy", srcPath, srcErr);
-        else if (!dstFd)
+        else if (!*dstFd)
             failErrno("create the folder", item.destDir, dstErr);
-        else if (checkNotIntoItself(item, srcFd.get(), dstFd.get()))
-            ok = stageEntry(srcFd.get(), srcPath, dstFd.get(), item.destDir, topFolders_[item.destDir], item.node,
-                            item.destName);
+        else if (checkNotIntoItself(item, srcFd->get(), dstFd->get()))
+            ok = stageEntry(srcFd, srcPath, dstFd, item.destDir, topFolders_[item.destDir], item.node, item.destName);
         if (itemOk)
             itemOk->push_back(ok);
     }
+    // Every file in flight is finished (or, once stopped, abandoned and removed) before the
+    // staged files are put in place or taken back.
+    if (pool_)
+        pool_->drain();
 }
 
-void Engine::stageChildren(int srcFd, const std::string& srcPath, int dstFd, const std::string& dstPath,
-                           std::size_t folderIndex, const std::vector<Node>& children, bool& ok)
+void Engine::stageChildren(const DirRef& src, const std::string& srcPath, const DirRef& dst,
+                           const std::string& dstPath, std::size_t folderIndex, const std::vector<Node>& children,
+                           bool& ok)
 {
     for (const Node& child : children) {
         if (stopped())
             return;
-        if (!stageEntry(srcFd, joinPath(srcPath, child.name), dstFd, dstPath, folderIndex, child, child.name))
+        if (!stageEntry(src, joinPath(srcPath, child.name), dst, dstPath, folderIndex, child, child.name))
             ok = false;
     }
 }
 
-bool Engine::stageEntry(int srcFd, const std::string& srcPath, int dstFd, const std::string& dstPath,
-                        std::size_t folderIndex, const Node& node, const std::string& targetName)
+void Engine::staged(std::size_t folderIndex, StagedEntry entry, std::uint64_t bytes, const std::string& srcPath)
 {
+    std::lock_guard lock(mutex_);
+    folders_[folderIndex].staged.push_back(std::move(entry));
+    advance(bytes, 1, srcPath);
+}
+
+// Folders, links and questions are dealt with here, in order; a regular file becomes a task of its
+// own, so that several copy at once. A regular file's failure is therefore reported by its task
+// (and the result returned here only says it was handed over).
+bool Engine::stageEntry(const DirRef& src, const std::string& srcPath, const DirRef& dst,
+                        const std::string& dstPath, std::size_t folderIndex, const Node& node,
+                        const std::string& targetName)
+{
+    const int srcFd = src->get(), dstFd = dst->get();
     std::string name = targetName;
     bool renamed = false;
     if (job_.has(FOF_RENAMEONCOLLISION)) {
@@ -535,20 +578,25 @@ bool Engine::stageEntry(int srcFd, const std::string& srcPath, int dstFd, const 
 
     if (S_ISDIR(node.mode)) {
         std::string path;
-        UniqueFd target(ensureFolder(dstFd, dstPath, name, path));
-        if (!target)
+        auto target = std::make_shared<UniqueFd>(ensureFolder(dstFd, dstPath, name, path));
+        if (!*target)
             return failErrno("create the folder", joinPath(dstPath, name), errno), false;
-        UniqueFd source(::openat(srcFd, node.name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-        if (!source)
+        auto source = std::make_shared<UniqueFd>(
+            ::openat(srcFd, node.name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        if (!*source)
             return failErrno("copy", srcPath, errno), false;
-        rememberFileSystem(target.get());
-        folders_.push_back(DestFolder{path, {}});
+        rememberFileSystem(target->get());
+        std::size_t index;
+        {
+            std::lock_guard lock(mutex_);
+            index = folders_.size();
+            folders_.push_back(DestFolder{path, {}});
+        }
         bool ok = true;
-        stageChildren(source.get(), srcPath, target.get(), path, folders_.size() - 1, node.children, ok);
+        stageChildren(source, srcPath, target, path, index, node.children, ok);
         FolderAttributes attrs{path, static_cast<mode_t>(node.mode & 07777), {node.times[0], node.times[1]}};
         folderAttributes_.push_back(attrs);
-        ++progress_.filesDone;
-        report(srcPath);
+        advance(0, 1, srcPath);
         return ok;
     }
 
@@ -564,9 +612,7 @@ bool Engine::stageEntry(int srcFd, const std::string& srcPath, int dstFd, const 
         case Answer::Yes: break;
         case Answer::YesToAll: replaceAll_ = true; break;
         case Answer::No: // left as it is: not a failure
-            ++progress_.filesDone;
-            progress_.bytesDone += node.size;
-            report(srcPath);
+            advance(node.size, 1, srcPath);
             return true;
         case Answer::Cancel: return false;
         }
@@ -574,7 +620,21 @@ bool Engine::stageEntry(int srcFd, const std::string& srcPath, int dstFd, const 
 
     std::uint64_t seq = nextSeq_++;
     std::string tmp = stagingName(seq);
-    bool ok;
+    if (S_ISREG(node.mode)) {
+        auto task = [this, src, dst, srcPath, tmp, name, folderIndex, seq, renamed, &node] {
+            if (stopped())
+                return;
+            if (stageFile(src->get(), srcPath, dst->get(), tmp, name, node))
+                staged(folderIndex, StagedEntry{seq, name, renamed}, 0, srcPath);
+        };
+        // Small files go faster one after another: in parallel they only contend for the folder.
+        if (pool_ && node.size >= kParallelFrom)
+            pool_->submit(std::move(task));
+        else
+            task();
+        return true;
+    }
+    bool ok = false;
     if (S_ISLNK(node.mode)) {
         std::string target(PATH_MAX, '\0');
         ssize_t n = ::readlinkat(srcFd, node.name.c_str(), target.data(), target.size());
@@ -589,14 +649,10 @@ bool Engine::stageEntry(int srcFd, const std::string& srcPath, int dstFd, const 
             else
                 ::utimensat(dstFd, tmp.c_str(), node.times, AT_SYMLINK_NOFOLLOW);
         }
-    } else {
-        ok = stageFile(srcFd, srcPath, dstFd, tmp, name, node);
     }
     if (!ok)
         return false;
-    folders_[folderIndex].staged.push_back(StagedEntry{seq, name, renamed});
-    ++progress_.filesDone;
-    report(srcPath);
+    staged(folderIndex, StagedEntry{seq, name, renamed}, 0, srcPath);
     return true;
 }
 
@@ -631,7 +687,10 @@ bool Engine::stageFile(int srcFd, const std::string& srcPath, int dstFd, const s
     UniqueFd out(::openat(dstFd, tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode & 0777));
     if (!out)
         return failErrno("copy", srcPath, errno);
-    progress_.bytesTotal += static_cast<std::uint64_t>(st.st_size) - node.size; // it may have changed
+    if (static_cast<std::uint64_t>(st.st_size) != node.size) {
+        std::lock_guard lock(mutex_);
+        progress_.bytesTotal += static_cast<std::uint64_t>(st.st_size) - node.size; // it changed since the scan
+    }
     int err = copyData(in.get(), out.get(), static_cast<std::uint64_t>(st.st_size), srcPath);
     if (err == 0 && (mode & ~currentUmask()) != mode && ::fchmod(out.get(), mode) != 0)
         err = errno;
@@ -653,8 +712,9 @@ bool Engine::stageFile(int srcFd, const std::string& srcPath, int dstFd, const s
 // Returns 0 or an errno value; ECANCELED when the job was cancelled in the middle.
 int Engine::copyData(int in, int out, std::uint64_t size, const std::string& srcPath)
 {
-    std::uint64_t done = 0;
+    std::uint64_t done = 0, unreported = 0;
     bool kernelCopy = true;
+    std::unique_ptr<char[]> buffer;
     while (done < size) {
         if (stopped())
             return ECANCELED;
@@ -674,14 +734,14 @@ int Engine::copyData(int in, int out, std::uint64_t size, const std::string& src
                 continue;
             }
         } else {
-            if (!buffer_)
-                buffer_.reset(new char[kFallbackBuffer]);
-            n = ::read(in, buffer_.get(), std::min(want, kFallbackBuffer));
+            if (!buffer)
+                buffer.reset(new char[kFallbackBuffer]);
+            n = ::read(in, buffer.get(), std::min(want, kFallbackBuffer));
             if (n == 0)
                 break; // shrank since the scan: copy what is there
             if (n > 0) {
                 for (ssize_t w = 0; w < n;) {
-                    ssize_t m = ::write(out, buffer_.get() + w, static_cast<std::size_t>(n - w));
+                    ssize_t m = ::write(out, buffer.get() + w, static_cast<std::size_t>(n - w));
                     if (m < 0) {
                         if (errno == EINTR)
                             continue;
@@ -697,10 +757,14 @@ int Engine::copyData(int in, int out, std::uint64_t size, const std::string& src
             return errno;
         }
         done += static_cast<std::uint64_t>(n);
-        progress_.bytesDone += static_cast<std::uint64_t>(n);
-        if (size > kChunk)
-            report(srcPath);
+        unreported += static_cast<std::uint64_t>(n);
+        if (unreported >= kChunk) {
+            advance(unreported, 0, srcPath);
+            unreported = 0;
+        }
     }
+    if (unreported)
+        advance(unreported, 0, srcPath);
     return 0;
 }
 
@@ -780,9 +844,7 @@ void Engine::moveItems(std::vector<TopItem>& items)
             continue;
         }
         if (::renameat2(AT_FDCWD, src.c_str(), dst.get(), item.destName.c_str(), RENAME_NOREPLACE) == 0) {
-            progress_.filesDone += 1;
-            progress_.bytesDone += item.node.size;
-            report(src);
+            advance(item.node.size, 1, src);
             continue;
         }
         toCopy.push_back(std::move(item));
@@ -930,8 +992,10 @@ DWORD Engine::run()
             else
                 cancelled_ = stop_ = true;
         } else if (job_.operation == FO_MOVE) {
+            pool_ = std::make_unique<TaskPool>(TaskPool::suitableThreads());
             moveItems(items);
         } else {
+            pool_ = std::make_unique<TaskPool>(TaskPool::suitableThreads());
             copyItems(items, nullptr);
             if (stopped()) {
                 rollback();

@@ -11,6 +11,8 @@
 // Cancelling or stopping at an error during step 1 removes the staged files and the folders the job
 // created, so the destination is left exactly as it was. A killed run leaves only temporary files,
 // which the next run into the same folder removes.
+// Files of some size are staged by a small pool of threads while the walk goes on; failures,
+// progress and questions are serialised, so callbacks are never called concurrently.
 #include "platform/copyprogress.h"
 #include "platform/posix/file_job.h"
 
@@ -46,7 +48,7 @@ struct JobCallbacks {
     std::function<void(const CopyProgress&, const std::string& current)> progress;
 };
 
-// Runs the job on the calling thread. Returns 0 when everything was done, ERROR_CANCELLED when
+// Runs the job on the calling thread (and its own pool). Returns 0 when everything was done, ERROR_CANCELLED when
 // `cancel` was set or the user chose Cancel, otherwise the code of the first failure (also when it
 // was skipped). Safe to call from any thread; jobs do not share state.
 DWORD runFileJobEngine(const FileJob& job, const JobCallbacks& callbacks, const std::atomic<bool>& cancel);

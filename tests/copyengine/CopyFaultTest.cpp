@@ -145,7 +145,7 @@ TEST(CopyFaults, CopyKilledHalfwayNeverTearsAFile)
 
     QProcess again;
     again.start(updatectl(), args);
-    ASSERT_TRUE(again.waitForFinished(60000));
+    ASSERT_TRUE(again.waitForFinished(240000));
     EXPECT_EQ(again.exitCode(), 0) << again.readAllStandardError().toStdString();
     EXPECT_TRUE(stagingLeftovers(dst).empty());
     for (int i = 0; i < 3; ++i)

@@ -776,6 +776,8 @@ void Engine::syncDestinations()
 
 void Engine::commit()
 {
+    if (callbacks_.committing)
+        callbacks_.committing();
     bool skipRest = false;
     for (const DestFolder& folder : folders_) {
         if (folder.staged.empty())

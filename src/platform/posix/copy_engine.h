@@ -44,6 +44,9 @@ struct JobCallbacks {
     std::function<Answer(const Question&)> confirm;
     // Asked on every failure; unset means stop at the first one (as FOF_NOERRORUI does).
     std::function<ErrorDecision(const JobFailure&)> askOnError;
+    // Once everything is staged and the job starts putting it in place: from here on it can no
+    // longer be cancelled.
+    std::function<void()> committing;
     // After every file and every few megabytes; `current` is the source path in hand.
     std::function<void(const CopyProgress&, const std::string& current)> progress;
 };

@@ -38,6 +38,8 @@ DWORD runWithWindows(const FileJob& job)
         shared.progress = p;
         shared.current = current;
     };
+    std::atomic<bool> finishing{false};
+    callbacks.committing = [&finishing] { finishing = true; };
     callbacks.confirm = [&](const Question& question) {
         std::promise<Answer> answer;
         QMetaObject::invokeMethod(
@@ -91,7 +93,9 @@ DWORD runWithWindows(const FileJob& job)
             dialog = new ProgressDialog(owner, QString::fromStdString(job.title), job.has(FOF_SIMPLEPROGRESS), cancel);
             auto update = [&] {
                 std::lock_guard lock(shared.mutex);
-                if (dialog)
+                if (dialog && finishing)
+                    dialog->showFinishing();
+                else if (dialog)
                     dialog->showProgress(shared.progress, QString::fromStdString(shared.current));
             };
             update();

@@ -55,8 +55,17 @@ void ProgressDialog::showProgress(const CopyProgress& p, const QString& currentP
         file_->setText(currentPath);
 }
 
+void ProgressDialog::showFinishing()
+{
+    bar_->setValue(bar_->maximum());
+    cancelButton_->setEnabled(false);
+    amount_->setText(tr("Putting the new files in place..."));
+}
+
 void ProgressDialog::requestCancel()
 {
+    if (!cancelButton_->isEnabled())
+        return;
     cancel_ = true;
     cancelButton_->setEnabled(false);
     amount_->setText(tr("Cancelling..."));

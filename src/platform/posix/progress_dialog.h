@@ -18,6 +18,8 @@ public:
     ProgressDialog(QWidget* owner, const QString& title, bool simple, std::atomic<bool>& cancel);
 
     void showProgress(const CopyProgress& progress, const QString& currentPath);
+    // The job is putting the new files in place; Cancel no longer applies.
+    void showFinishing();
 
     static constexpr const char* kObjectName = "fileOperationProgress";
 

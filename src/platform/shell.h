@@ -2,6 +2,10 @@
 // The shell's file operation (copy, move, delete, rename) with its progress window.
 #include "platform/wintypes.h"
 
+#ifdef _WIN32
+#include <shellapi.h> // left out by WIN32_LEAN_AND_MEAN
+#endif
+
 #ifndef _WIN32
 #define FO_MOVE 0x0001
 #define FO_COPY 0x0002

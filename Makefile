@@ -21,7 +21,6 @@ test: build
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j2 --timeout 600
 
 bench: build
-	@scripts/install-deps.sh
 	@WITH_EXTRAS=1 scripts/install-deps.sh
 	@bench/run-all.sh $(BUILD_DIR)
 

@@ -157,6 +157,16 @@ std::string nameOrEmpty(LPCSTR name)
     return name == nullptr ? std::string() : std::string(name);
 }
 
+// The existing key a path names below an open key or a root.
+LSTATUS findSubKey(HKEY key, LPCSTR subKey, Target& from, std::vector<std::string>& path, KeyId& found)
+{
+    if (LSTATUS rc = resolve(key, from); rc != ERROR_SUCCESS)
+        return rc;
+    if (LSTATUS rc = splitPath(subKey, path); rc != ERROR_SUCCESS)
+        return rc;
+    return from.hive->findKey(from.key, path, found);
+}
+
 } // namespace
 
 LSTATUS RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD, REGSAM samDesired, PHKEY result)
@@ -166,13 +176,9 @@ LSTATUS RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD, REGSAM samDesired, PHKEY r
     *result = nullptr;
     std::lock_guard lock(apiMutex());
     Target from;
-    if (LSTATUS rc = resolve(key, from); rc != ERROR_SUCCESS)
-        return rc;
     std::vector<std::string> path;
-    if (LSTATUS rc = splitPath(subKey, path); rc != ERROR_SUCCESS)
-        return rc;
     KeyId found = rootKeyId;
-    if (LSTATUS rc = from.hive->findKey(from.key, path, found); rc != ERROR_SUCCESS)
+    if (LSTATUS rc = findSubKey(key, subKey, from, path, found); rc != ERROR_SUCCESS)
         return rc;
     const REGSAM access = grantedAccess(samDesired, *from.hive);
     // As under Windows' access checks: asking for a right the caller does not have fails the open.
@@ -271,13 +277,9 @@ LSTATUS RegDeleteKeyA(HKEY key, LPCSTR subKey)
         return ERROR_INVALID_PARAMETER;
     std::lock_guard lock(apiMutex());
     Target target;
-    if (LSTATUS rc = resolve(key, target); rc != ERROR_SUCCESS)
-        return rc;
     std::vector<std::string> path;
-    if (LSTATUS rc = splitPath(subKey, path); rc != ERROR_SUCCESS)
-        return rc;
     KeyId found = rootKeyId;
-    if (LSTATUS rc = target.hive->findKey(target.key, path, found); rc != ERROR_SUCCESS)
+    if (LSTATUS rc = findSubKey(key, subKey, target, path, found); rc != ERROR_SUCCESS)
         return rc;
     if (found == rootKeyId || !target.hive->mayWrite())
         return ERROR_ACCESS_DENIED;

@@ -448,6 +448,17 @@ LSTATUS Hive::keyAlive(KeyId key)
     return rc == SQLITE_DONE ? ERROR_KEY_DELETED : fromSqlite(rc);
 }
 
+LSTATUS Hive::openContents(KeyId key, LSTATUS whenEmpty)
+{
+    bool absent = false;
+    if (LSTATUS rc = openForRead(absent); rc != ERROR_SUCCESS)
+        return rc;
+    // A hive with no file or no tables holds only its empty root.
+    if (absent || !hasSchema_)
+        return key == rootKeyId ? whenEmpty : ERROR_KEY_DELETED;
+    return ERROR_SUCCESS;
+}
+
 LSTATUS Hive::findKey(KeyId from, const std::vector<std::string>& path, KeyId& found)
 {
     bool absent = false;
@@ -482,11 +493,8 @@ LSTATUS Hive::findKey(KeyId from, const std::vector<std::string>& path, KeyId& f
 
 LSTATUS Hive::queryValue(KeyId key, const std::string& name, ValueData& value)
 {
-    bool absent = false;
-    if (LSTATUS rc = openForRead(absent); rc != ERROR_SUCCESS)
+    if (LSTATUS rc = openContents(key, ERROR_FILE_NOT_FOUND); rc != ERROR_SUCCESS)
         return rc;
-    if (absent || !hasSchema_)
-        return key == rootKeyId ? ERROR_FILE_NOT_FOUND : ERROR_KEY_DELETED;
     Statement s(db_, "SELECT type, data FROM vals WHERE key=?1 AND fold=?2");
     if (!s.ok())
         return fromSqlite(s.prepareResult());
@@ -506,11 +514,8 @@ LSTATUS Hive::queryValue(KeyId key, const std::string& name, ValueData& value)
 
 LSTATUS Hive::enumKey(KeyId key, DWORD index, SubkeyInfo& info)
 {
-    bool absent = false;
-    if (LSTATUS rc = openForRead(absent); rc != ERROR_SUCCESS)
+    if (LSTATUS rc = openContents(key, ERROR_NO_MORE_ITEMS); rc != ERROR_SUCCESS)
         return rc;
-    if (absent || !hasSchema_)
-        return key == rootKeyId ? ERROR_NO_MORE_ITEMS : ERROR_KEY_DELETED;
     if (LSTATUS rc = keyAlive(key); rc != ERROR_SUCCESS)
         return rc;
     Statement s(db_, "SELECT name, mtime FROM keys WHERE parent=?1 ORDER BY fold LIMIT 1 OFFSET ?2");
@@ -529,11 +534,8 @@ LSTATUS Hive::enumKey(KeyId key, DWORD index, SubkeyInfo& info)
 
 LSTATUS Hive::enumValue(KeyId key, DWORD index, std::string& name, ValueData& value)
 {
-    bool absent = false;
-    if (LSTATUS rc = openForRead(absent); rc != ERROR_SUCCESS)
+    if (LSTATUS rc = openContents(key, ERROR_NO_MORE_ITEMS); rc != ERROR_SUCCESS)
         return rc;
-    if (absent || !hasSchema_)
-        return key == rootKeyId ? ERROR_NO_MORE_ITEMS : ERROR_KEY_DELETED;
     if (LSTATUS rc = keyAlive(key); rc != ERROR_SUCCESS)
         return rc;
     // Values come in the order they were first set, as Windows lists them.
@@ -632,11 +634,8 @@ LSTATUS Hive::setValue(KeyId key, const std::string& name, DWORD type, const BYT
 
 LSTATUS Hive::deleteValue(KeyId key, const std::string& name)
 {
-    bool absent = false;
-    if (LSTATUS rc = openForRead(absent); rc != ERROR_SUCCESS)
+    if (LSTATUS rc = openContents(key, ERROR_FILE_NOT_FOUND); rc != ERROR_SUCCESS)
         return rc;
-    if (absent || !hasSchema_)
-        return key == rootKeyId ? ERROR_FILE_NOT_FOUND : ERROR_KEY_DELETED;
     if (LSTATUS rc = openForWrite(); rc != ERROR_SUCCESS)
         return rc;
     Transaction tx(db_);

@@ -79,6 +79,8 @@ private:
     enum class Mode { closed, readOnly, readWrite };
 
     LSTATUS openForRead(bool& absent);
+    // Opens the hive for a lookup in key; an empty hive answers whenEmpty for its root.
+    LSTATUS openContents(KeyId key, LSTATUS whenEmpty);
     LSTATUS openForWrite();
     LSTATUS openDatabase(bool writable);
     LSTATUS checkFormat();

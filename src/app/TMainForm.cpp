@@ -5,6 +5,7 @@
 #include "controls/TLMDLabel.h"
 #include "framework/Exceptions.h"
 #include "framework/StdControls.h"
+#include "framework/TApplication.h"
 #include "framework/TStoredComponent.h"
 #include "framework/TValueListEditor.h"
 #include "platform/system.h"
@@ -55,7 +56,8 @@ TMainForm::TMainForm(TComponent* owner) : TForm(owner)
     RegisterMainFormClasses();
     OnCreate = [this] {
         bindComponents();
-        FormCreate(this);
+        // An error here is shown like any handler's, and the window still opens.
+        TApplication::Instance().RunHandler([this] { FormCreate(this); });
     };
     LoadFrom(MainFormDescription());
 }

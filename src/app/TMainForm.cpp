@@ -1,7 +1,9 @@
 #include "app/TMainForm.h"
 
 #include "app/MainFormDescription.h"
+#include "app/UpdateProcedure.h"
 #include "app/VersionPanels.h"
+#include "app/WindowUpdateDialogs.h"
 #include "controls/TLMDButton.h"
 #include "controls/TLMDLabel.h"
 #include "framework/Exceptions.h"
@@ -91,6 +93,7 @@ void TMainForm::bindComponents()
     LMDIniCtrl1 = find<TLMDIniCtrl>("LMDIniCtrl1");
 
     ExitButton->OnClick = [this](TComponent* sender) { ExitButtonClick(sender); };
+    UpdateButton->OnClick = [this](TComponent* sender) { UpdateButtonClick(sender); };
     LMDButton3->OnClick = [this](TComponent* sender) { LMDButton3Click(sender); };
     LMDButton4->OnClick = [this](TComponent* sender) { LMDButton4Click(sender); };
     ValueListEditor1->OnSelectCell = [this](TComponent* sender, int col, int row, bool& canSelect) {
@@ -113,7 +116,7 @@ void TMainForm::FormCreate(TComponent*)
     abfFileOperation1->FileList().Clear();
     // Taken as stored: nothing trimmed, no test for a trailing delimiter.
     const std::string updateFolder = ReadUpdateFolder(*LMDIniCtrl1, programFolder);
-    abfFileOperation1->FileList().Add(updateFolder + wincompat::pathDelimiter() + "*.*");
+    abfFileOperation1->FileList().Add(UpdateCopySource(updateFolder));
     Memo1->SetText(abfFileOperation1->FileList().Text());
 }
 
@@ -124,6 +127,30 @@ void TMainForm::FormShow(TComponent*)
 }
 
 void TMainForm::ExitButtonClick(TComponent*) { close(); }
+
+void TMainForm::UpdateButtonClick(TComponent*)
+{
+    WindowUpdateDialogs dialogs;
+    UpdateProcedure procedure(dialogs, *abfFileOperation1, *LMDIniCtrl1);
+    procedure.Clock = Clock;
+    procedure.OnCopying = [this] { UpdateButton->SetCaptionText("Updating..."); };
+    // Compared on what the panels show at this moment, not on what the readers last read.
+    switch (procedure.Run(ValueListEditor1->Values("File Version"), ValueListEditor2->Values("File Version"))) {
+    case UpdateOutcome::Completed:
+        UpdateButton->SetCaptionText("Updated");
+        UpdateButton->setEnabled(false);
+        close();
+        break;
+    case UpdateOutcome::Declined: close(); break;
+    case UpdateOutcome::CopyFailed:
+        // Nothing was put in place: the user may try again or leave.
+        UpdateButton->SetCaptionText("Update");
+        UpdateButton->setEnabled(true);
+        break;
+    case UpdateOutcome::Stopped:
+    case UpdateOutcome::Refused: break;
+    }
+}
 
 void TMainForm::clickFromCode(TLMDButton* button)
 {

@@ -3,6 +3,9 @@
 // update itself.
 #include "framework/TForm.h"
 
+#include "framework/DateTime.h"
+
+#include <functional>
 #include <string>
 
 class TPanel;
@@ -53,6 +56,10 @@ public:
     void FormCreate(TComponent* sender);
     void FormShow(TComponent* sender);
     void ExitButtonClick(TComponent* sender);
+    void UpdateButtonClick(TComponent* sender);
+
+    // The moment an update records as "LastUpdate"; tests set their own.
+    std::function<TDateTime()> Clock = Now;
     void LMDButton3Click(TComponent* sender);
     void LMDButton4Click(TComponent* sender);
     void ValueListEditor1SelectCell(TComponent* sender, int ACol, int ARow, bool& CanSelect);

@@ -38,6 +38,9 @@ void ModalScript::poll()
     QWidget* box = QApplication::activeModalWidget();
     if (box == nullptr || !box->isVisible() || box == handled_)
         return;
+    // The copy's progress window is modal too, but it is no question: it closes by itself.
+    if (box->objectName() == QLatin1String("fileOperationProgress"))
+        return;
     handled_ = box;
     seen_.push_back({box->objectName().toStdString(), box->windowTitle().toStdString(), shownText(box)});
     if (expected_.empty() || expected_.front().first != box->objectName()) {

@@ -1,6 +1,7 @@
 // versions: what the utility's two version panels would show, computed by the panels' own code.
 #include "app/VersionPanels.h"
 #include "cli/Commands.h"
+#include "cli/DefaultProgramFolder.h"
 #include "cli/TextOutput.h"
 #include "platform/system.h"
 
@@ -31,20 +32,6 @@ int usageError(const std::string& message)
     std::fprintf(stderr, "tallyrune-updatectl versions: %s\n", message.c_str());
     std::fputs(usageText, stderr);
     return 2;
-}
-
-std::string defaultProgramFolder()
-{
-    char self[MAX_PATH * 4] = {};
-    const DWORD n = GetModuleFileNameA(nullptr, self, sizeof self);
-    std::error_code ec;
-    if (n > 0 && n < sizeof self) {
-        const std::filesystem::path beside = std::filesystem::path(std::string(self, n)).parent_path();
-        if (std::filesystem::is_regular_file(beside / "tallyrune-update", ec))
-            return beside.string();
-    }
-    const std::filesystem::path here = std::filesystem::current_path(ec);
-    return ec ? std::string(".") : here.string();
 }
 
 std::string plainBlock(const char* title, const VersionListing& panel)
@@ -91,7 +78,7 @@ int RunVersionsCommand(const CommandArgs& args)
     if (folderGiven && folder.empty())
         return usageError("--program-folder needs a folder");
     if (!folderGiven)
-        folder = defaultProgramFolder();
+        folder = DefaultProgramFolder();
     // The utility always knows its folder as a full path.
     std::error_code ec;
     if (const std::filesystem::path full = std::filesystem::absolute(folder, ec); !ec)

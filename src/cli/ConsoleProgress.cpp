@@ -18,7 +18,10 @@ std::string size(double bytes)
 
 } // namespace
 
-void ConsoleProgress::started(const wincompat::CopyProgress&) { start_ = last_ = Clock::now(); }
+void ConsoleProgress::started(const wincompat::CopyProgress&)
+{
+    start_ = last_ = Clock::now();
+}
 
 void ConsoleProgress::progressed(const wincompat::CopyProgress& p, const char*)
 {

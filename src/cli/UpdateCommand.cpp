@@ -67,8 +67,7 @@ public:
             std::fputc('\n', stderr);
             return mrCancel; // the end of input answers nothing, as a closed box does
         }
-        return answer == "y" || answer == "Y" || answer == "yes" || answer == "Yes" || answer == "YES" ? mrYes
-                                                                                                        : mrNo;
+        return answer == "y" || answer == "Y" || answer == "yes" || answer == "Yes" || answer == "YES" ? mrYes : mrNo;
     }
     void Inform(const std::string& notice) override { std::fprintf(stderr, "%s\n", PlainText(notice).c_str()); }
     void ShowError(const std::string& message) override
@@ -186,9 +185,9 @@ int RunUpdateCommand(const CommandArgs& args)
         std::snprintf(number, sizeof number, "%.3f", report.Copied ? seconds : 0.0);
         const std::string out =
             "{\"outcome\": " + JsonString(recordError.empty() ? outcomeName(outcome) : "record-failed") +
-            ", \"program_folder\": " + JsonString(place.ProgramFolder) + ", \"before\": {\"current\": " +
-            panelJson(before.Current) + ", \"update\": " + panelJson(before.Update) + "}, \"after\": {\"current\": " +
-            after + "}, \"copied\": " + (report.Copied ? "true" : "false") +
+            ", \"program_folder\": " + JsonString(place.ProgramFolder) +
+            ", \"before\": {\"current\": " + panelJson(before.Current) + ", \"update\": " + panelJson(before.Update) +
+            "}, \"after\": {\"current\": " + after + "}, \"copied\": " + (report.Copied ? "true" : "false") +
             ", \"files_copied\": " + std::to_string(progress.done().filesDone) +
             ", \"bytes_copied\": " + std::to_string(progress.done().bytesDone) + ", \"seconds\": " + number +
             ", \"copy_result\": " + std::to_string(report.CopyResult) +

@@ -34,8 +34,12 @@ TEST(StartupError, WrongTypeOfUpdatePathIsShownAndTheWindowStillOpens)
 
     // The steps before the failing read were done; the window is whole and opens.
     EXPECT_EQ(form->Edit1->Text(), ProgramFolder());
+    // Showing it refills the update panel, which reads the same value: shown again, window stays.
+    script.then("ErrorBox", clickButton("OK"));
     form->show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    QTRY_VERIFY_WITH_TIMEOUT(script.finished(), 5000);
+    EXPECT_EQ(script.unexpected(), 0);
     EXPECT_TRUE(form->isVisible());
     form.reset();
     app.Reset();

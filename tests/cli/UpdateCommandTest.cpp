@@ -22,7 +22,10 @@ struct Outcome {
     QJsonObject json() const { return QJsonDocument::fromJson(QByteArray::fromStdString(out)).object(); }
 };
 
-std::string updatectl() { return (binDir() / "tallyrune-updatectl").string(); }
+std::string updatectl()
+{
+    return (binDir() / "tallyrune-updatectl").string();
+}
 
 // Without a terminal: standard input is closed, as under cron or a pipe.
 Outcome runPiped(const QStringList& args, const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment())
@@ -95,7 +98,8 @@ TEST_F(UpdateCommand, WithoutATerminalAndWithoutYesItRefusesBeforeChangingAnythi
 TEST_F(UpdateCommand, YesCopiesRecordsAndReportsEveryFieldInJson)
 {
     UpdateInstall install("1.0.0.4", "1.0.0.5");
-    Outcome r = runPiped({"update", "--yes", "--json", "--program-folder", QString::fromStdString(install.programFolder())});
+    Outcome r =
+        runPiped({"update", "--yes", "--json", "--program-folder", QString::fromStdString(install.programFolder())});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.err.find(std::string(NotRunningQuestion) + "[y/N] y"), std::string::npos) << r.err;
     EXPECT_EQ(r.err.find(UpdateNotFoundQuestion), std::string::npos) << "only the third question applies";
@@ -183,7 +187,8 @@ TEST_F(UpdateCommand, FailedCopyGivesStatus1AndNoRecord)
     UpdateInstall install("1.0.0.4", "1.0.0.5");
     ASSERT_EQ(mkfifo((install.update() / "pipe").c_str(), 0644), 0);
     const auto before = install.installedFiles();
-    Outcome r = runPiped({"update", "--yes", "--json", "--program-folder", QString::fromStdString(install.programFolder())});
+    Outcome r =
+        runPiped({"update", "--yes", "--json", "--program-folder", QString::fromStdString(install.programFolder())});
     EXPECT_EQ(r.status, 1) << r.err;
     EXPECT_NE(r.err.find(UpdateIncompletePrefix), std::string::npos) << r.err;
     const QJsonObject j = r.json();
@@ -201,7 +206,8 @@ TEST_F(UpdateCommand, RefusedRecordGivesStatus1WithTheMessage)
 {
     UpdateInstall install("1.0.0.4", "1.0.0.5");
     std::filesystem::create_directories(root.path() / "registry" / "HKLM.db");
-    Outcome r = runPiped({"update", "--yes", "--json", "--program-folder", QString::fromStdString(install.programFolder())});
+    Outcome r =
+        runPiped({"update", "--yes", "--json", "--program-folder", QString::fromStdString(install.programFolder())});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("Failed to create key Update"), std::string::npos) << r.err;
     const QJsonObject j = r.json();

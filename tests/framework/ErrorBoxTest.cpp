@@ -49,8 +49,8 @@ TEST_F(ErrorBoxes, FullStopIsAddedWhenTheLastCharacterSortsAfterIt)
         {"Stop!", "Stop!"},
         {"Code 5", "Code 5."},
         {"(in brackets)", "(in brackets)"}, // ')' sorts before '.'
-        {"a/", "a/."},                     // '/' sorts right after '.'
-        {"minus-", "minus-"},              // '-' sorts right before '.'
+        {"a/", "a/."},                      // '/' sorts right after '.'
+        {"minus-", "minus-"},               // '-' sorts right before '.'
         {"", ""},
         {"caf\xc3\xa9", "caf\xc3\xa9."}, // bytes above 127 sort after '.'
     };

@@ -12,9 +12,8 @@ constexpr char appKey[] = "Software\\Harrowmere\\Tallyrune";
 void writeProgramFile(const std::filesystem::path& path, const std::string& fileVersion)
 {
     using namespace verwriter;
-    std::vector<std::pair<std::string, std::string>> strings = {{"ProductName", "Tallyrune"},
-                                                                {"ProductVersion", "1.0"},
-                                                                {"LegalCopyright", "Harrowmere"}};
+    std::vector<std::pair<std::string, std::string>> strings = {
+        {"ProductName", "Tallyrune"}, {"ProductVersion", "1.0"}, {"LegalCopyright", "Harrowmere"}};
     if (!fileVersion.empty())
         strings.emplace_back("FileVersion", fileVersion);
     std::filesystem::create_directories(path.parent_path());

@@ -132,6 +132,14 @@ bool TValueListEditor::eventFilter(QObject* watched, QEvent* event)
     auto* editor = qobject_cast<QLineEdit*>(watched);
     if (editor != nullptr && event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            // The typed text is kept, and Enter is the window's, as it is in any other field.
+            finishEditing();
+            showEditor();
+            if (window() != this)
+                QCoreApplication::sendEvent(window(), key);
+            return true;
+        }
         if (key->key() == Qt::Key_Left && key->modifiers() == Qt::NoModifier && editor->cursorPosition() == 0 &&
             !editor->hasSelectedText()) {
             moveCurrent(col_ - 1, row_);

@@ -252,6 +252,16 @@ TEST_F(VersionPanels, TypedTextStandsUntilTheNextRefill)
     QTest::qWait(20);
     EXPECT_EQ(editor->text(), "9.9");
 
+    // Enter keeps it and, as no button holds the focus, clicks the default button.
+    int updates = 0;
+    form->UpdateButton->OnClick = [&](TComponent*) {
+        ++updates;
+        EXPECT_EQ(current->Values("Product Version"), "9.9");
+    };
+    key(Qt::Key_Return);
+    EXPECT_EQ(updates, 1);
+    EXPECT_EQ(current->item(1, 1)->text(), "9.9");
+
     // Leaving the panel refills it: the file's value is back.
     QTest::mouseClick(form->LMDButton4, Qt::LeftButton);
     EXPECT_EQ(shown(current), entriesOf(v14));

@@ -3,6 +3,7 @@
 #include "framework/TValueListEditor.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -17,11 +18,20 @@ struct Selection {
     bool operator==(const Selection&) const = default;
 };
 
+// Records the keys that reach the window itself, as a window's default button would see them.
+class RecordingWindow : public QWidget {
+public:
+    std::vector<int> keys;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override { keys.push_back(event->key()); }
+};
+
 class ValueListEditor : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        window = std::make_unique<QWidget>();
+        window = std::make_unique<RecordingWindow>();
         grid = new TValueListEditor(nullptr, window.get());
         grid->setGeometry(16, 16, 429, 83);
         grid->ReadProperty("ColWidths[0]", "95");
@@ -64,7 +74,7 @@ protected:
         return e;
     }
 
-    std::unique_ptr<QWidget> window;
+    std::unique_ptr<RecordingWindow> window;
     TValueListEditor* grid = nullptr;
     QPushButton* other = nullptr;
     std::vector<Selection> selections;
@@ -206,6 +216,17 @@ TEST_F(ValueListEditor, TheCurrentValueCellShowsItsEditorAndTypedTextIsKept)
     EXPECT_EQ(grid->Values("Product Version"), "typed");
     EXPECT_EQ(grid->item(1, 1)->text(), "typed");
     EXPECT_EQ(selections.back(), (Selection{1, 3}));
+
+    // Enter keeps what was typed and is the window's, so its default button can answer it.
+    editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    ASSERT_NE(editor, nullptr);
+    editor->selectAll();
+    QTest::keyClicks(editor, "entered");
+    QTest::keyClick(editor, Qt::Key_Return);
+    EXPECT_EQ(grid->Values("Legal Copyright"), "entered");
+    EXPECT_EQ(window->keys, std::vector<int>{Qt::Key_Return});
+    EXPECT_EQ(selections.size(), 2u);
+    EXPECT_TRUE(grid->isAncestorOf(QApplication::focusWidget())); // the editor is shown again
 }
 
 TEST_F(ValueListEditor, ExitIsRaisedWhenTheFocusGoesToAnotherControlOfTheWindow)

@@ -6,8 +6,9 @@
 #include "controls/TLMDButton.h"
 #include "framework/TApplication.h"
 #include "framework/TValueListEditor.h"
-#include "platform/registry.h"
 #include "support/TempDir.h"
+#include "platform/registry.h"
+#include "support/UpdatePath.h"
 #include "version/VersionFixtures.h"
 
 #include <QAbstractButton>
@@ -45,20 +46,6 @@ Entries entriesOf(const std::array<std::string, 4>& values)
     return e;
 }
 
-void setUpdatePath(const void* data, DWORD size, DWORD type)
-{
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Harrowmere\\Tallyrune\\Application", 0, nullptr, 0,
-                              KEY_ALL_ACCESS, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    ASSERT_EQ(RegSetValueExA(key, "Update Path", 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
-    RegCloseKey(key);
-}
-void setUpdatePath(const std::string& folder)
-{
-    setUpdatePath(folder.c_str(), static_cast<DWORD>(folder.size() + 1), REG_SZ);
-}
-
 class VersionPanels : public ::testing::Test {
 protected:
     void TearDown() override
@@ -78,6 +65,13 @@ protected:
         QTest::qWait(10);
         current = form->ValueListEditor1;
         update = form->ValueListEditor2;
+    }
+
+    void openWith(const std::array<std::string, 4>& installedValues, const std::array<std::string, 4>& waitingValues)
+    {
+        writeProgram(installed, installedValues);
+        writeProgram(waiting, waitingValues);
+        open();
     }
 
     // The panel's entries, checked against what its rows show.
@@ -122,9 +116,7 @@ TEST_F(VersionPanels, ShowingTheWindowFillsBothPanelsWithTheUpdateInGreen)
 {
     if (!InInstalledCopy())
         return;
-    writeProgram(installed, v14);
-    writeProgram(waiting, v15);
-    open();
+    openWith(v14, v15);
     EXPECT_EQ(shown(current), entriesOf(v14));
     EXPECT_EQ(shown(update), entriesOf(v15));
     expectTextColour(update, green);
@@ -163,9 +155,7 @@ TEST_F(VersionPanels, EveryClickReadsTheFileAfreshAndLeavesFourRows)
 {
     if (!InInstalledCopy())
         return;
-    writeProgram(installed, v14);
-    writeProgram(waiting, v15);
-    open();
+    openWith(v14, v15);
     const std::array<std::string, 4>* versions[] = {&v15, &v16, &v14};
     for (const auto* v : versions) {
         writeProgram(installed, *v); // the same name, new contents
@@ -186,9 +176,7 @@ TEST_F(VersionPanels, AClickOnAKeyCellRefillsAndTheKeyCellDoesNotBecomeCurrent)
 {
     if (!InInstalledCopy())
         return;
-    writeProgram(installed, v14);
-    writeProgram(waiting, v15);
-    open();
+    openWith(v14, v15);
     for (TValueListEditor* panel : {current, update}) {
         writeProgram(panel == current ? installed : waiting, v16);
         click(panel, 0, 2);
@@ -203,9 +191,7 @@ TEST_F(VersionPanels, SelectingRowsByMouseAndArrowKeysKeepsTheRowsInOrder)
 {
     if (!InInstalledCopy())
         return;
-    writeProgram(installed, v14);
-    writeProgram(waiting, v15);
-    open();
+    openWith(v14, v15);
     for (TValueListEditor* panel : {current, update}) {
         const fs::path file = panel == current ? installed : waiting;
         writeProgram(file, v16);
@@ -241,9 +227,7 @@ TEST_F(VersionPanels, TypedTextStandsUntilTheNextRefill)
 {
     if (!InInstalledCopy())
         return;
-    writeProgram(installed, v14);
-    writeProgram(waiting, v15);
-    open();
+    openWith(v14, v15);
     click(current, 1, 1);
     auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
     ASSERT_NE(editor, nullptr);
@@ -282,9 +266,7 @@ TEST_F(VersionPanels, LeavingAPanelForAnotherControlRefillsIt)
 {
     if (!InInstalledCopy())
         return;
-    writeProgram(installed, v14);
-    writeProgram(waiting, v15);
-    open();
+    openWith(v14, v15);
     click(current, 1, 2);
     writeProgram(installed, v16);
     click(update, 1, 1); // the focus moves from one panel to the other
@@ -321,9 +303,7 @@ TEST_F(VersionPanels, AnUpdatePathOfTheWrongTypeReachesTheErrorBoxAndTheWindowSt
 {
     if (!InInstalledCopy())
         return;
-    writeProgram(installed, v14);
-    writeProgram(waiting, v15);
-    open();
+    openWith(v14, v15);
 
     std::vector<std::string> messages;
     QTimer answer;
@@ -373,9 +353,7 @@ TEST_F(VersionPanels, TheCompanionShowsWhatTheWindowShows)
 {
     if (!InInstalledCopy())
         return;
-    writeProgram(installed, v14);
-    writeProgram(waiting, {"Tallyrune \"POS\"", "1.5", "1.5.0.12", ""});
-    open();
+    openWith(v14, {"Tallyrune \"POS\"", "1.5", "1.5.0.12", ""});
 
     QProcess companion;
     companion.start(QString::fromStdString((binDir() / "tallyrune-updatectl").string()),

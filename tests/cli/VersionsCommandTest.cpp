@@ -2,6 +2,7 @@
 // with the settings in a private root.
 #include "RunUpdatectl.h"
 #include "platform/registry.h"
+#include "support/UpdatePath.h"
 #include "version/VersionFixtures.h"
 
 namespace fs = std::filesystem;
@@ -12,15 +13,6 @@ protected:
     void writeProgram(const fs::path& file, const std::vector<std::pair<std::string, std::string>>& strings)
     {
         fixtures::writePe(file, verwriter::simpleVersionInfo({1, 0, 0, 0}, strings));
-    }
-    void setUpdatePath(const void* data, DWORD size, DWORD type)
-    {
-        HKEY key = nullptr;
-        ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Harrowmere\\Tallyrune\\Application", 0, nullptr, 0,
-                                  KEY_ALL_ACCESS, nullptr, &key, nullptr),
-                  ERROR_SUCCESS);
-        ASSERT_EQ(RegSetValueExA(key, "Update Path", 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
-        RegCloseKey(key);
     }
     UpdatectlOutcome versions(QStringList args)
     {

@@ -7,8 +7,8 @@
 
 QString resourcePath(const QString& name)
 {
-    // The build compiles with absolute source paths, so this file knows where the tree is.
-    return QFileInfo(QStringLiteral(__FILE__)).dir().filePath(QStringLiteral("../../resources/") + name);
+    // The tree's place comes from the build: a file's own name may be relative to the build folder.
+    return QStringLiteral(TALLYRUNE_SOURCE_DIR "/resources/") + name;
 }
 
 QByteArray resourceBytes(const QString& name)

@@ -11,9 +11,11 @@ struct UpdatectlOutcome {
 };
 
 inline UpdatectlOutcome runUpdatectl(const QStringList& args, const QString& program = {},
-                                     const QString& workingFolder = {})
+                                     const QString& workingFolder = {},
+                                     const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment())
 {
     QProcess p;
+    p.setProcessEnvironment(environment);
     if (!workingFolder.isEmpty())
         p.setWorkingDirectory(workingFolder);
     p.start(program.isEmpty() ? QString::fromStdString((binDir() / "tallyrune-updatectl").string()) : program, args);

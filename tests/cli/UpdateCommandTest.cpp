@@ -1,11 +1,12 @@
 // tallyrune-updatectl update: the window's update from a terminal or a script, with its exit
 // statuses, its prompts on a real pseudo-terminal and its JSON report.
+#include "RunUpdatectl.h"
 #include "app/UpdateProcedure.h"
 #include "support/UpdateInstall.h"
+#include "support/UpdatePath.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QRegularExpression>
 #include <cerrno>
 #include <gtest/gtest.h>
@@ -30,12 +31,8 @@ std::string updatectl()
 // Without a terminal: standard input is closed, as under cron or a pipe.
 Outcome runPiped(const QStringList& args, const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment())
 {
-    QProcess p;
-    p.setProcessEnvironment(env);
-    p.start(QString::fromStdString(updatectl()), args);
-    p.closeWriteChannel();
-    EXPECT_TRUE(p.waitForFinished(60000));
-    return {p.exitCode(), p.readAllStandardOutput().toStdString(), p.readAllStandardError().toStdString()};
+    const UpdatectlOutcome r = runUpdatectl(args, {}, {}, env);
+    return {r.status, r.out, r.err};
 }
 
 // On a pseudo-terminal, typing `typed` ahead; everything the program writes comes back in `out`.
@@ -220,7 +217,7 @@ TEST_F(UpdateCommand, UpdatePathThatWouldCopyElsewhereIsRefusedWithStatus1)
 {
     UpdateInstall install("1.0.0.4", "1.0.0.5");
     const auto elsewhere = install.base() / "elsewhere";
-    setUpdatePathValue(install.update().string() + "=" + elsewhere.string());
+    setUpdatePath(install.update().string() + "=" + elsewhere.string());
     const auto before = install.installedFiles();
     Outcome r = runPiped({"update", "--yes", "--program-folder", QString::fromStdString(install.programFolder())});
     EXPECT_EQ(r.status, 1);

@@ -48,17 +48,6 @@ std::map<std::string, std::string> UpdateInstall::installedFiles() const
     return files;
 }
 
-void setUpdatePathValue(const std::string& value)
-{
-    HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, (std::string(appKey) + "\\Application").c_str(), 0, nullptr, 0,
-                        KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS)
-        throw std::runtime_error("cannot create the Application key");
-    RegSetValueExA(key, "Update Path", 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                   static_cast<DWORD>(value.size() + 1));
-    RegCloseKey(key);
-}
-
 std::optional<std::string> lastUpdateValue()
 {
     HKEY key = nullptr;

@@ -3,7 +3,7 @@
 #include "app/VersionPanels.h"
 #include "cli/Commands.h"
 #include "cli/ConsoleProgress.h"
-#include "cli/DefaultProgramFolder.h"
+#include "cli/ProgramFolderOption.h"
 #include "cli/TextOutput.h"
 #include "framework/MessageDialog.h"
 #include "settings/TLMDIniCtrl.h"
@@ -12,7 +12,6 @@
 #include <chrono>
 #include <cstdio>
 #include <exception>
-#include <filesystem>
 #include <iostream>
 #include <string>
 #include <unistd.h>
@@ -79,14 +78,6 @@ private:
     bool yesToAll_;
 };
 
-std::string panelJson(const VersionListing& panel)
-{
-    std::string out = "{";
-    for (const VersionPanelRow& row : VersionPanelRows)
-        out += (out.size() > 1 ? ", " : "") + JsonString(row.Key) + ": " + JsonString(panel.Values(row.Key));
-    return out + "}";
-}
-
 const char* outcomeName(UpdateOutcome outcome)
 {
     switch (outcome) {
@@ -103,8 +94,8 @@ const char* outcomeName(UpdateOutcome outcome)
 
 int RunUpdateCommand(const CommandArgs& args)
 {
-    bool yes = false, json = false, folderGiven = false;
-    std::string folder;
+    bool yes = false, json = false;
+    ProgramFolderOption programFolder;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a == "--help" || a == "-h") {
@@ -114,30 +105,18 @@ int RunUpdateCommand(const CommandArgs& args)
             yes = true;
         } else if (a == "--json") {
             json = true;
-        } else if (a == "--program-folder") {
-            if (i + 1 >= args.size())
-                return usageError("--program-folder needs a folder");
-            folder = args[++i];
-            folderGiven = true;
-        } else if (a.rfind("--program-folder=", 0) == 0) {
-            folder = a.substr(a.find('=') + 1);
-            folderGiven = true;
+        } else if (programFolder.Take(args, i)) {
+            if (!programFolder.Error().empty())
+                return usageError(programFolder.Error());
         } else {
             return usageError("unexpected argument '" + PlainText(a) + "'");
         }
     }
-    if (folderGiven && folder.empty())
-        return usageError("--program-folder needs a folder");
     if (!yes && !isatty(STDIN_FILENO)) {
         std::fprintf(stderr, "%sno terminal to ask the questions on: run it on a terminal, or give --yes\n", prefix);
         return 2;
     }
-    if (!folderGiven)
-        folder = DefaultProgramFolder();
-    std::error_code ec;
-    if (const std::filesystem::path full = std::filesystem::absolute(folder, ec); !ec)
-        folder = full.string();
-    const UtilityPlace place = UtilityInstalledIn(folder);
+    const UtilityPlace place = UtilityInstalledIn(programFolder.Folder());
 
     TerminalDialogs dialogs(yes);
     ConsoleProgress progress(isatty(STDERR_FILENO));
@@ -178,7 +157,7 @@ int RunUpdateCommand(const CommandArgs& args)
     if (json) {
         std::string after = "null";
         try {
-            after = panelJson(ReadVersionPanels(place).Current);
+            after = VersionListingJson(ReadVersionPanels(place).Current);
         } catch (const std::exception&) {
         }
         char number[64];
@@ -186,8 +165,9 @@ int RunUpdateCommand(const CommandArgs& args)
         const std::string out =
             "{\"outcome\": " + JsonString(recordError.empty() ? outcomeName(outcome) : "record-failed") +
             ", \"program_folder\": " + JsonString(place.ProgramFolder) +
-            ", \"before\": {\"current\": " + panelJson(before.Current) + ", \"update\": " + panelJson(before.Update) +
-            "}, \"after\": {\"current\": " + after + "}, \"copied\": " + (report.Copied ? "true" : "false") +
+            ", \"before\": {\"current\": " + VersionListingJson(before.Current) +
+            ", \"update\": " + VersionListingJson(before.Update) + "}, \"after\": {\"current\": " + after +
+            "}, \"copied\": " + (report.Copied ? "true" : "false") +
             ", \"files_copied\": " + std::to_string(progress.done().filesDone) +
             ", \"bytes_copied\": " + std::to_string(progress.done().bytesDone) + ", \"seconds\": " + number +
             ", \"copy_result\": " + std::to_string(report.CopyResult) +

@@ -33,7 +33,10 @@ void TLMDButton::SetCaption(const QString& caption)
         setText(caption);
 }
 
-void TLMDButton::SetColor(TColor color) { look_.SetColor(color); }
+void TLMDButton::SetColor(TColor color)
+{
+    look_.SetColor(color);
+}
 
 void TLMDButton::SetFontColor(TColor color)
 {

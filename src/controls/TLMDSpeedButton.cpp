@@ -22,7 +22,10 @@ void TLMDSpeedButton::SetCaption(const QString& caption)
         setText(caption);
 }
 
-void TLMDSpeedButton::SetColor(TColor color) { look_.SetColor(color); }
+void TLMDSpeedButton::SetColor(TColor color)
+{
+    look_.SetColor(color);
+}
 
 void TLMDSpeedButton::SetFontColor(TColor color)
 {

@@ -32,6 +32,17 @@ QImage strip(int cells)
     return image;
 }
 
+struct Pixel {
+    int X, Y;
+    QColor Colour;
+};
+
+void expectPixels(const QImage& image, const char* state, std::initializer_list<Pixel> pixels)
+{
+    for (const Pixel& p : pixels)
+        EXPECT_EQ(QColor(image.pixel(p.X, p.Y)), p.Colour) << state << " at " << p.X << "," << p.Y;
+}
+
 class Window : public ::testing::Test {
 protected:
     void SetUp() override
@@ -72,41 +83,37 @@ TEST_F(Window, PushButtonFacesInEachState)
     auto* other = add<TLMDButton>({100, 20, 60, 30}, QString());
     show();
     other->setFocus(); // neither focused nor default: the plain raised face
-    QImage up = shot(button);
-    EXPECT_EQ(QColor(up.pixel(0, 0)), white);
-    EXPECT_EQ(QColor(up.pixel(58, 0)), white);
-    EXPECT_EQ(QColor(up.pixel(59, 0)), dark); // the far corners belong to the dark lines
-    EXPECT_EQ(QColor(up.pixel(0, 29)), dark);
-    EXPECT_EQ(QColor(up.pixel(59, 29)), dark);
-    EXPECT_EQ(QColor(up.pixel(0, 28)), white);
-    EXPECT_EQ(QColor(up.pixel(58, 28)), shadow);
-    EXPECT_EQ(QColor(up.pixel(58, 1)), shadow);
-    EXPECT_EQ(QColor(up.pixel(1, 28)), shadow);
-    EXPECT_EQ(QColor(up.pixel(1, 1)), face);
-    EXPECT_EQ(QColor(up.pixel(4, 4)), face); // no focus rectangle
+    expectPixels(shot(button), "up",
+                 {{0, 0, white},
+                  {58, 0, white},
+                  {59, 0, dark}, // the far corners belong to the dark lines
+                  {0, 29, dark},
+                  {59, 29, dark},
+                  {0, 28, white},
+                  {58, 28, shadow},
+                  {58, 1, shadow},
+                  {1, 28, shadow},
+                  {1, 1, face},
+                  {4, 4, face}}); // no focus rectangle
 
     // Focused: the window-frame rectangle outside the bevel, the dots 3 pixels inside it.
     button->setFocus();
-    QImage active = shot(button);
-    EXPECT_EQ(QColor(active.pixel(0, 0)), black);
-    EXPECT_EQ(QColor(active.pixel(59, 29)), black);
-    EXPECT_EQ(QColor(active.pixel(1, 1)), white);
-    EXPECT_EQ(QColor(active.pixel(58, 28)), dark);
-    EXPECT_EQ(QColor(active.pixel(4, 4)), black);
-    EXPECT_EQ(QColor(active.pixel(5, 4)), face);
-    EXPECT_EQ(QColor(active.pixel(6, 4)), black);
-    EXPECT_EQ(QColor(active.pixel(3, 3)), face);
+    const QImage active = shot(button);
+    expectPixels(active, "active",
+                 {{0, 0, black},
+                  {59, 29, black},
+                  {1, 1, white},
+                  {58, 28, dark},
+                  {4, 4, black},
+                  {5, 4, face},
+                  {6, 4, black},
+                  {3, 3, face}});
 
     // Held down: black, then grey, no window frame, dots 4 pixels in.
     button->setDown(true);
-    QImage down = shot(button);
-    EXPECT_EQ(QColor(down.pixel(0, 0)), black);
-    EXPECT_EQ(QColor(down.pixel(59, 29)), black);
-    EXPECT_EQ(QColor(down.pixel(1, 1)), shadow);
-    EXPECT_EQ(QColor(down.pixel(58, 28)), shadow);
-    EXPECT_EQ(QColor(down.pixel(2, 2)), face);
-    EXPECT_EQ(QColor(down.pixel(3, 3)), face);
-    EXPECT_EQ(QColor(down.pixel(4, 4)), black);
+    expectPixels(
+        shot(button), "down",
+        {{0, 0, black}, {59, 29, black}, {1, 1, shadow}, {58, 28, shadow}, {2, 2, face}, {3, 3, face}, {4, 4, black}});
     button->setDown(false);
 
     // The mouse over it looks like up.
@@ -121,18 +128,10 @@ TEST_F(Window, SpeedButtonFacesRaisedAndSunken)
 {
     auto* speed = add<TLMDSpeedButton>({20, 20, 40, 30}, QString());
     show();
-    QImage up = shot(speed);
-    EXPECT_EQ(QColor(up.pixel(0, 0)), white);
-    EXPECT_EQ(QColor(up.pixel(39, 29)), dark);
-    EXPECT_EQ(QColor(up.pixel(38, 28)), shadow);
-    EXPECT_EQ(QColor(up.pixel(1, 1)), face);
+    expectPixels(shot(speed), "up", {{0, 0, white}, {39, 29, dark}, {38, 28, shadow}, {1, 1, face}});
     speed->setDown(true);
-    QImage down = shot(speed);
-    EXPECT_EQ(QColor(down.pixel(0, 0)), dark);
-    EXPECT_EQ(QColor(down.pixel(1, 1)), shadow);
-    EXPECT_EQ(QColor(down.pixel(39, 29)), white);
-    EXPECT_EQ(QColor(down.pixel(38, 28)), ToQColor(cl3DLight));
-    EXPECT_EQ(QColor(down.pixel(2, 2)), face);
+    expectPixels(shot(speed), "down",
+                 {{0, 0, dark}, {1, 1, shadow}, {39, 29, white}, {38, 28, ToQColor(cl3DLight)}, {2, 2, face}});
 }
 
 TEST_F(Window, FocusRectangleOnlyOnTheActiveButton)

@@ -226,6 +226,9 @@ std::string TLMDIniCtrl::IniFilePath()
     case ppProgram: folder = settings::ExtractFilePath(settings::ModuleFileName()); break;
     case ppFixed: break;
     }
+    // A failed lookup is no folder at all, never the root folder that an empty one would become.
+    if (folder.empty())
+        return {};
     return settings::IncludeTrailingPathDelimiter(folder) + settings::ExtractFileName(iniFile_);
 }
 
@@ -276,7 +279,10 @@ void TLMDIniCtrl::WriteRegistry(const std::string& Section, const std::string& K
 
 std::string TLMDIniCtrl::ReadIni(const std::string& Section, const std::string& Key, const std::string& Default)
 {
-    TIniFile file(IniFilePath());
+    const std::string path = IniFilePath();
+    if (path.empty())
+        return Default;
+    TIniFile file(path);
     const std::string fallback = encoded_ ? EncodeValue(Default) : Default;
     const std::string section = ApplySectionRule(Section);
     std::string result = file.ReadString(section, Key, fallback);
@@ -285,7 +291,10 @@ std::string TLMDIniCtrl::ReadIni(const std::string& Section, const std::string& 
 
 void TLMDIniCtrl::WriteIni(const std::string& Section, const std::string& Key, const std::string& Value)
 {
-    TIniFile file(IniFilePath());
+    const std::string path = IniFilePath();
+    if (path.empty())
+        throw EIniFileException(FormatMessageText("Unable to write to %s", settings::ExtractFileName(iniFile_)));
+    TIniFile file(path);
     const std::string value = encoded_ ? EncodeValue(Value) : Value;
     const std::string section = ApplySectionRule(Section);
     file.WriteString(section, Key, value);

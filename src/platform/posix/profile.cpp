@@ -179,9 +179,7 @@ std::string resolvePath(LPCSTR fileName)
     std::string name = fileName != nullptr ? fileName : "win.ini";
     if (name.find('/') != std::string::npos)
         return name;
-    char windows[MAX_PATH + 1];
-    GetWindowsDirectoryA(windows, sizeof windows);
-    return std::string(windows) + "/" + name;
+    return wincompat::windowsFolder() + "/" + name;
 }
 
 std::string folderOf(const std::string& path)
@@ -381,10 +379,7 @@ DWORD writeAtomically(const std::string& path, const std::string& folder, int fo
 // being with the first file written to them.
 bool isEmulatedSystemFolder(const std::string& folder)
 {
-    char windows[MAX_PATH + 1], system[MAX_PATH + 1];
-    GetWindowsDirectoryA(windows, sizeof windows);
-    GetSystemDirectoryA(system, sizeof system);
-    return folder == windows || folder == system;
+    return folder == wincompat::windowsFolder() || folder == wincompat::systemFolder();
 }
 
 void createFolders(const std::string& folder)

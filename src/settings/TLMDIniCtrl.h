@@ -87,6 +87,8 @@ public:
 
 private:
     std::string ApplySectionRule(const std::string& Section);
+    // icmKey text can hold any byte, which neither back end keeps as it is in every case.
+    bool KeyCipherInForce() const;
     std::string ReadRegistry(const std::string& Section, const std::string& Key, const std::string& Default);
     void WriteRegistry(const std::string& Section, const std::string& Key, const std::string& Value);
     std::string ReadIni(const std::string& Section, const std::string& Key, const std::string& Default);

@@ -6,6 +6,7 @@
 #include "controls/TLMDLabel.h"
 #include "framework/Exceptions.h"
 #include "framework/StdControls.h"
+#include "framework/TApplication.h"
 #include "framework/TStoredComponent.h"
 #include "framework/TValueListEditor.h"
 #include "platform/system.h"
@@ -56,7 +57,13 @@ TMainForm::TMainForm(TComponent* owner) : TForm(owner)
     RegisterMainFormClasses();
     OnCreate = [this] {
         bindComponents();
-        FormCreate(this);
+        // Created before the message loop runs, so the window hands its handler's error to the
+        // loop's error box itself; the window is still shown and can be used.
+        try {
+            FormCreate(this);
+        } catch (const std::exception& error) {
+            TApplication::Instance().ShowException(error);
+        }
     };
     LoadFrom(MainFormDescription());
 }

@@ -10,6 +10,7 @@
 #include "platform/registry.h"
 #include "shell/TabfFileOperation.h"
 #include "support/TempDir.h"
+#include "support/UpdatePath.h"
 
 #include <QFontInfo>
 #include <QFontMetrics>
@@ -44,17 +45,6 @@ protected:
     std::unique_ptr<TMainForm> form;
 };
 
-void setUpdatePath(const std::string& value)
-{
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Harrowmere\\Tallyrune\\Application", 0, nullptr, 0,
-                              KEY_ALL_ACCESS, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    ASSERT_EQ(RegSetValueExA(key, "Update Path", 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                             static_cast<DWORD>(value.size() + 1)),
-              ERROR_SUCCESS);
-    RegCloseKey(key);
-}
 } // namespace
 
 TEST_F(MainWindow, GeometryColoursAndCaption)
@@ -164,6 +154,7 @@ TEST_F(MainWindow, EnterClicksTheDefaultButtonUnlessAnotherButtonHasTheFocus)
     };
     form->LMDButton3->OnClick = [&](TComponent*) { ++currents; };
     showAndWait();
+    currents = 0; // showing the window clicked it once
 
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     EXPECT_EQ(updates, 1);

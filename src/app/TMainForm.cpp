@@ -4,8 +4,10 @@
 #include "app/UpdateProcedure.h"
 #include "app/VersionPanels.h"
 #include "app/WindowUpdateDialogs.h"
+#include "controls/StyledControls.h"
 #include "controls/TLMDButton.h"
 #include "controls/TLMDLabel.h"
+#include "controls/TLMDSpeedButton.h"
 #include "framework/Exceptions.h"
 #include "framework/StdControls.h"
 #include "framework/TApplication.h"
@@ -59,7 +61,8 @@ TMainForm::TMainForm(TComponent* owner) : TForm(owner)
     RegisterMainFormClasses();
     OnCreate = [this] {
         bindComponents();
-        // An error here is shown like any handler's, and the window still opens.
+        // Created before the message loop runs: an error here is shown like any handler's, and the
+        // window is still shown and can be used.
         TApplication::Instance().RunHandler([this] { FormCreate(this); });
     };
     LoadFrom(MainFormDescription());

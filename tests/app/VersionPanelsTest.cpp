@@ -376,3 +376,33 @@ TEST_F(VersionPanels, TheCompanionShowsWhatTheWindowShows)
     EXPECT_EQ(companion.readAllStandardOutput().toStdString(), expected);
     expectTextColour(update, green);
 }
+
+TEST_F(VersionPanels, AnUpdatePathOfTheWrongTypeAtStartIsShownAndTheWindowStillOpens)
+{
+    if (!InInstalledCopy())
+        return;
+    writeProgram(installed, v14);
+    const DWORD number = 42;
+    setUpdatePath(&number, sizeof number, REG_DWORD);
+
+    std::vector<std::string> messages;
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        if (QWidget* box = QApplication::activeModalWidget()) {
+            std::string text;
+            for (auto* label : box->findChildren<QLabel*>())
+                text += label->text().toStdString();
+            messages.push_back(text);
+            box->close();
+        }
+    });
+    answer.start(20);
+    open(); // the creation handler and then the update panel's refill each meet the value
+    answer.stop();
+    ASSERT_EQ(messages.size(), 2u);
+    for (const std::string& m : messages)
+        EXPECT_NE(m.find("Invalid data type for 'Update Path'"), std::string::npos) << m;
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(shown(current), entriesOf(v14));
+    EXPECT_EQ(update->RowCount(), 1);
+}

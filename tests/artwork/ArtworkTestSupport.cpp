@@ -7,8 +7,8 @@
 
 QString resourcePath(const QString& name)
 {
-    // The tree's place comes from the build: a file's own name may be relative to the build folder.
-    return QStringLiteral(TALLYRUNE_SOURCE_DIR "/resources/") + name;
+    // Not this file's own path: a build may compile it by a path relative to the build folder.
+    return QDir(QStringLiteral(TALLYRUNE_SOURCE_DIR)).filePath(QStringLiteral("resources/") + name);
 }
 
 QByteArray resourceBytes(const QString& name)

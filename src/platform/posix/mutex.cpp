@@ -18,7 +18,7 @@ namespace {
 // files stand for the object; within the process ownership is counted per thread, so that the
 // owning thread takes it again as often as it likes.
 struct MutexObject {
-    std::string name; // empty: unnamed
+    std::string key; // namespace and name; empty: unnamed
     std::unique_ptr<MutexFiles> files;
     std::thread::id owner;
     unsigned recursion = 0;
@@ -53,8 +53,8 @@ struct Table {
     {
         if (object->handles != 0 || object->recursion != 0)
             return;
-        if (!object->name.empty())
-            named.erase(object->name);
+        if (!object->key.empty())
+            named.erase(object->key);
         delete object;
     }
 };
@@ -91,7 +91,9 @@ HANDLE CreateMutexA(LPSECURITY_ATTRIBUTES, BOOL initialOwner, LPCSTR name)
 {
     Table& t = table();
     std::lock_guard guard(t.lock);
-    const std::string key = name != nullptr ? name : "";
+    const std::string plainName = name != nullptr ? name : "";
+    // The same name under another root or runtime folder is another object.
+    const std::string key = plainName.empty() ? "" : wincompat::detail::mutexNamespace() + '\n' + plainName;
     if (!key.empty()) {
         if (auto it = t.named.find(key); it != t.named.end()) {
             HANDLE handle = t.open(it->second);
@@ -100,11 +102,11 @@ HANDLE CreateMutexA(LPSECURITY_ATTRIBUTES, BOOL initialOwner, LPCSTR name)
         }
     }
     auto object = std::make_unique<MutexObject>();
-    object->name = key;
+    object->key = key;
     bool created = true;
     if (!key.empty()) {
         DWORD error = ERROR_SUCCESS;
-        object->files = MutexFiles::open(key, created, error);
+        object->files = MutexFiles::open(plainName, created, error);
         if (object->files == nullptr) {
             SetLastError(error);
             return nullptr;

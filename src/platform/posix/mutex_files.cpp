@@ -250,6 +250,12 @@ std::string mutexFileStem(const std::string& name)
     return stem;
 }
 
+std::string mutexNamespace()
+{
+    const char* xdg = std::getenv("XDG_RUNTIME_DIR");
+    return std::string(xdg != nullptr ? xdg : "") + '\n' + compatRoot();
+}
+
 std::string mutexFolder(DWORD& error)
 {
     Folder folder;

@@ -37,6 +37,9 @@ private:
 // clash with another name is written as %XX; very long names end in a digest of the whole name.
 std::string mutexFileStem(const std::string& name);
 
+// Tells apart the namespaces that mutexFolder can give: one per runtime folder and root.
+std::string mutexNamespace();
+
 // The folder the lock files live in (created when missing), or an empty text with error set when
 // it, or a folder on the way, is not a plain folder owned by this user and closed to others.
 std::string mutexFolder(DWORD& error);

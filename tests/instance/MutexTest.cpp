@@ -110,6 +110,14 @@ TEST_F(NamedMutex, ExistsWhileAnotherProcessHoldsAHandle)
     holder.send("quit");
     EXPECT_EQ(holder.waitForExit(), 0);
 
+    // Held elsewhere without an owner: asking for the ownership of an existing one gives none.
+    HelperProcess opener("hold", {{"HELPER_NAME", "opened elsewhere"}});
+    ASSERT_EQ(opener.waitForLine("HELD"), "HELD handle=1 exists=0");
+    HANDLE opened = CreateMutexA(nullptr, TRUE, "opened elsewhere");
+    EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
+    EXPECT_FALSE(ReleaseMutex(opened));
+    CloseHandle(opened);
+
     // Names are exact: another spelling is another mutex.
     HANDLE other = CreateMutexA(nullptr, FALSE, "Held elsewhere");
     EXPECT_EQ(GetLastError(), ERROR_SUCCESS);

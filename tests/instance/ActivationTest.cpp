@@ -105,6 +105,17 @@ protected:
         return std::make_unique<HelperProcess>("utility", extra);
     }
 
+    // Minimises the first instance's window and waits until it is.
+    static void minimize(HelperProcess& first)
+    {
+        first.send("minimize");
+        ASSERT_EQ(waitForState(first, minimized), minimized);
+    }
+
+    static constexpr const char* minimized = "STATE minimized=1 active=0 visible=1";
+    static constexpr const char* inactive = "STATE minimized=0 active=0 visible=1";
+    static constexpr const char* active = "STATE minimized=0 active=1 visible=1";
+
     // Asks the helper for its main window's state until it reads expected, or the time is up.
     static std::string waitForState(HelperProcess& helper, const std::string& expected,
                                     std::chrono::milliseconds timeout = 10s)
@@ -136,20 +147,19 @@ TEST_F(Activation, ASecondStartRestoresTheMinimisedFirstThroughTheWindowManager)
         GTEST_SKIP() << "no window manager to run under Xvfb (Debian package openbox)";
     auto first = start();
     ASSERT_EQ(first->waitForLine("RUNNING"), "RUNNING") << first->transcript();
-    first->send("minimize");
-    ASSERT_EQ(waitForState(*first, "STATE minimized=1 active=0 visible=1"), "STATE minimized=1 active=0 visible=1");
+    minimize(*first);
 
     auto second = start();
     EXPECT_EQ(second->waitForLine("BOX").substr(0, 27), "BOX caption=Update Utility|");
     EXPECT_EQ(second->waitForExit(), 0);
-    EXPECT_EQ(waitForState(*first, "STATE minimized=0 active=1 visible=1"), "STATE minimized=0 active=1 visible=1");
+    EXPECT_EQ(waitForState(*first, active), active);
 
     // Not minimised but behind another window: the window manager is asked to activate it.
     first->send("blur");
-    ASSERT_EQ(waitForState(*first, "STATE minimized=0 active=0 visible=1"), "STATE minimized=0 active=0 visible=1");
+    ASSERT_EQ(waitForState(*first, inactive), inactive);
     auto third = start();
     EXPECT_EQ(third->waitForExit(), 0);
-    EXPECT_EQ(waitForState(*first, "STATE minimized=0 active=1 visible=1"), "STATE minimized=0 active=1 visible=1");
+    EXPECT_EQ(waitForState(*first, active), active);
     first->send("quit");
     EXPECT_EQ(first->waitForExit(), 0);
 }
@@ -160,20 +170,18 @@ TEST_F(Activation, WithActivationSwitchedOffTheFirstStaysMinimised)
         GTEST_SKIP() << "no window manager to run under Xvfb (Debian package openbox)";
     auto first = start({{"HELPER_FORM", "guard"}});
     ASSERT_EQ(first->waitForLine("RUNNING"), "RUNNING") << first->transcript();
-    first->send("minimize");
-    ASSERT_EQ(waitForState(*first, "STATE minimized=1 active=0 visible=1"), "STATE minimized=1 active=0 visible=1");
+    minimize(*first);
 
     auto second = start({{"HELPER_FORM", "guard"}, {"HELPER_ActivatePrevInstance", "False"}});
     EXPECT_EQ(second->waitForLine("CREATED"), "CREATED terminated=1 show=0");
     EXPECT_EQ(second->waitForExit(), 0);
     std::this_thread::sleep_for(500ms);
-    EXPECT_EQ(waitForState(*first, "STATE minimized=1 active=0 visible=1", 0ms),
-              "STATE minimized=1 active=0 visible=1");
+    EXPECT_EQ(waitForState(*first, minimized, 0ms), minimized);
 
     // The same start with activation on brings it back: the check above would have seen it.
     auto third = start({{"HELPER_FORM", "guard"}});
     EXPECT_EQ(third->waitForExit(), 0);
-    EXPECT_EQ(waitForState(*first, "STATE minimized=0 active=1 visible=1"), "STATE minimized=0 active=1 visible=1");
+    EXPECT_EQ(waitForState(*first, active), active);
     first->send("quit");
     EXPECT_EQ(first->waitForExit(), 0);
 }
@@ -183,12 +191,12 @@ TEST_F(Activation, WithoutAWindowManagerTheFirstIsRaisedAndFocused)
     auto first = start();
     ASSERT_EQ(first->waitForLine("RUNNING"), "RUNNING") << first->transcript();
     first->send("blur");
-    ASSERT_EQ(waitForState(*first, "STATE minimized=0 active=0 visible=1"), "STATE minimized=0 active=0 visible=1");
+    ASSERT_EQ(waitForState(*first, inactive), inactive);
 
     auto second = start();
     EXPECT_EQ(second->waitForLine("BOX").substr(0, 27), "BOX caption=Update Utility|");
     EXPECT_EQ(second->waitForExit(), 0);
-    EXPECT_EQ(waitForState(*first, "STATE minimized=0 active=1 visible=1"), "STATE minimized=0 active=1 visible=1");
+    EXPECT_EQ(waitForState(*first, active), active);
     first->send("quit");
     EXPECT_EQ(first->waitForExit(), 0);
 }

@@ -34,10 +34,14 @@ struct Table {
     std::map<std::string, MutexObject*> named;
     std::set<HandleEntry*> live;
 
+    // The entry of a live handle; null with ERROR_INVALID_HANDLE for anything else.
     HandleEntry* find(HANDLE handle)
     {
         auto* entry = reinterpret_cast<HandleEntry*>(handle);
-        return live.count(entry) != 0 ? entry : nullptr;
+        if (live.count(entry) != 0)
+            return entry;
+        SetLastError(ERROR_INVALID_HANDLE);
+        return nullptr;
     }
 
     HANDLE open(MutexObject* object)
@@ -130,10 +134,8 @@ DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds)
         {
             std::lock_guard guard(t.lock);
             HandleEntry* entry = t.find(handle);
-            if (entry == nullptr) {
-                SetLastError(ERROR_INVALID_HANDLE);
+            if (entry == nullptr)
                 return WAIT_FAILED;
-            }
             switch (tryTake(*entry->object)) {
             case Attempt::taken: return WAIT_OBJECT_0;
             case Attempt::abandoned: return WAIT_ABANDONED;
@@ -154,10 +156,8 @@ BOOL ReleaseMutex(HANDLE handle)
     Table& t = table();
     std::lock_guard guard(t.lock);
     HandleEntry* entry = t.find(handle);
-    if (entry == nullptr) {
-        SetLastError(ERROR_INVALID_HANDLE);
+    if (entry == nullptr)
         return FALSE;
-    }
     MutexObject& object = *entry->object;
     if (object.recursion == 0 || object.owner != std::this_thread::get_id()) {
         SetLastError(ERROR_NOT_OWNER);
@@ -176,10 +176,8 @@ BOOL CloseHandle(HANDLE handle)
     Table& t = table();
     std::lock_guard guard(t.lock);
     HandleEntry* entry = t.find(handle);
-    if (entry == nullptr) {
-        SetLastError(ERROR_INVALID_HANDLE);
+    if (entry == nullptr)
         return FALSE;
-    }
     MutexObject* object = entry->object;
     t.live.erase(entry);
     delete entry;

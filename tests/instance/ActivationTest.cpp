@@ -59,8 +59,6 @@ protected:
     {
         if (!installed("/usr/bin/Xvfb"))
             GTEST_SKIP() << "Xvfb is not installed (Debian package xvfb)";
-        chmod(runtime.path().c_str(), 0700);
-        setenv("XDG_RUNTIME_DIR", runtime.str().c_str(), 1);
         // Xvfb picks a free display and writes its number to the descriptor it is given.
         int fds[2];
         ASSERT_EQ(pipe(fds), 0);
@@ -76,7 +74,6 @@ protected:
         ASSERT_FALSE(number.empty()) << "Xvfb did not start";
         display = ":" + number;
     }
-    void TearDown() override { unsetenv("XDG_RUNTIME_DIR"); }
 
     bool startWindowManager()
     {
@@ -132,7 +129,7 @@ protected:
         return state;
     }
 
-    TempDir runtime;
+    instance_test::PrivateRuntimeDir runtime;
     ScopedCompatRoot root;
     std::unique_ptr<Daemon> xvfb;
     std::unique_ptr<Daemon> wm;

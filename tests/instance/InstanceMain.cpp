@@ -5,6 +5,7 @@
 #include "InstanceTestSupport.h"
 
 #include "framework/TApplication.h"
+#include "support/TempDir.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -15,6 +16,8 @@ int main(int argc, char** argv)
         return instance_test::runHelper(role, argc, argv);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    TempDir runtime; // as in the shared main: mutexes of this program's own
+    qputenv("XDG_RUNTIME_DIR", runtime.str().c_str());
     TQtApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -6,11 +6,20 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
 namespace instance_test {
+
+PrivateRuntimeDir::PrivateRuntimeDir() : previous_(qgetenv("XDG_RUNTIME_DIR"))
+{
+    chmod(dir_.path().c_str(), 0700);
+    qputenv("XDG_RUNTIME_DIR", dir_.str().c_str());
+}
+
+PrivateRuntimeDir::~PrivateRuntimeDir() { qputenv("XDG_RUNTIME_DIR", previous_); }
 
 HelperProcess::HelperProcess(const std::string& role, const Environment& extra)
 {

@@ -1,6 +1,9 @@
 #pragma once
 // Helper processes for the single-instance tests: this test program started again in a role
 // (see InstanceHelper.cpp), talked to line by line over its standard input and output.
+#include "support/TempDir.h"
+
+#include <QByteArray>
 #include <chrono>
 #include <map>
 #include <string>
@@ -10,6 +13,20 @@ namespace instance_test {
 
 constexpr const char* helperVariable = "TALLYRUNE_INSTANCE_HELPER";
 using Environment = std::map<std::string, std::string>;
+
+// Points XDG_RUNTIME_DIR at a fresh folder only this user can enter, for the life of the object,
+// so that the test's mutexes meet no one else's; the helpers it starts inherit it.
+class PrivateRuntimeDir {
+public:
+    PrivateRuntimeDir();
+    ~PrivateRuntimeDir();
+    const std::filesystem::path& path() const { return dir_.path(); }
+    std::string str() const { return dir_.str(); }
+
+private:
+    TempDir dir_;
+    QByteArray previous_;
+};
 
 class HelperProcess {
 public:

@@ -23,20 +23,13 @@ namespace {
 // this machine shares the test's mutexes.
 class NamedMutex : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        chmod(runtime.path().c_str(), 0700);
-        setenv("XDG_RUNTIME_DIR", runtime.str().c_str(), 1);
-    }
-    void TearDown() override { unsetenv("XDG_RUNTIME_DIR"); }
-
     std::string lockFolder()
     {
         DWORD error = 0;
         return wincompat::detail::mutexFolder(error);
     }
 
-    TempDir runtime;
+    instance_test::PrivateRuntimeDir runtime;
     ScopedCompatRoot root;
 };
 

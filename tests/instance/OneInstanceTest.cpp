@@ -27,15 +27,12 @@ class Guard : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        chmod(runtime.path().c_str(), 0700);
-        setenv("XDG_RUNTIME_DIR", runtime.str().c_str(), 1);
         TApplication::Instance().Reset();
         TApplication::Instance().SetTitle("Update Utility");
     }
     void TearDown() override
     {
         TApplication::Instance().Reset();
-        unsetenv("XDG_RUNTIME_DIR");
     }
 
     // Another process that holds the named mutex as the running instance does.
@@ -47,7 +44,7 @@ protected:
         return holder;
     }
 
-    TempDir runtime;
+    instance_test::PrivateRuntimeDir runtime;
     ScopedCompatRoot root;
 };
 

@@ -168,13 +168,13 @@ void SetApplicationWindow(HWND window, const char* title)
 
 namespace {
 
-struct ButtonSpec {
+struct BoxButton {
     QMessageBox::StandardButton button;
     const char* name;
     int id;
 };
 
-std::vector<ButtonSpec> buttonsFor(UINT type)
+std::vector<BoxButton> buttonsFor(UINT type)
 {
     switch (type & MB_TYPEMASK) {
     case MB_OKCANCEL: return {{QMessageBox::Ok, "OK", IDOK}, {QMessageBox::Cancel, "Cancel", IDCANCEL}};
@@ -210,27 +210,27 @@ int MessageBoxExA(HWND owner, LPCSTR text, LPCSTR caption, UINT type, WORD)
         SetLastError(ERROR_INVALID_FUNCTION);
         return 0;
     }
-    const std::vector<ButtonSpec> specs = buttonsFor(type);
+    const std::vector<BoxButton> choices = buttonsFor(type);
     QMessageBox box(ownWidget(owner));
     box.setObjectName(QStringLiteral("MessageBox"));
     box.setWindowTitle(QString::fromUtf8(caption != nullptr ? caption : "Error"));
     box.setText(QString::fromUtf8(text != nullptr ? text : ""));
     box.setIcon(iconFor(type));
     std::vector<std::pair<QAbstractButton*, int>> ids;
-    for (const ButtonSpec& spec : specs) {
-        QPushButton* button = box.addButton(spec.button);
-        button->setObjectName(QString::fromLatin1(spec.name));
-        ids.emplace_back(button, spec.id);
+    for (const BoxButton& choice : choices) {
+        QPushButton* button = box.addButton(choice.button);
+        button->setObjectName(QString::fromLatin1(choice.name));
+        ids.emplace_back(button, choice.id);
     }
-    const std::size_t defaultIndex = ((type & MB_DEFMASK) >> 8) < specs.size() ? (type & MB_DEFMASK) >> 8 : 0;
+    const std::size_t defaultIndex = ((type & MB_DEFMASK) >> 8) < choices.size() ? (type & MB_DEFMASK) >> 8 : 0;
     box.setDefaultButton(static_cast<QPushButton*>(ids[defaultIndex].first));
     // Escape answers Cancel where there is one; a lone OK answers it too.
     for (const auto& [button, id] : ids)
-        if (id == IDCANCEL || specs.size() == 1)
+        if (id == IDCANCEL || choices.size() == 1)
             box.setEscapeButton(button);
     box.exec();
     for (const auto& [button, id] : ids)
         if (box.clickedButton() == button)
             return id;
-    return specs.size() == 1 ? IDOK : IDCANCEL;
+    return choices.size() == 1 ? IDOK : IDCANCEL;
 }

@@ -16,6 +16,7 @@
 #include "platform/system.h"
 #include "settings/TLMDIniCtrl.h"
 #include "shell/TabfFileOperation.h"
+#include "shell/TabfOneInstance.h"
 #include "version/TSMVersionInfo.h"
 
 static void initResources() { Q_INIT_RESOURCE(resources); }
@@ -44,7 +45,7 @@ void RegisterMainFormClasses()
     RegisterComponentClass("TSMVersionInfo", [](TComponent* o) { return new TSMVersionInfo(o); });
     RegisterComponentClass("TLMDIniCtrl", [](TComponent* o) { return new TLMDIniCtrl(o); });
     RegisterComponentClass("TLMDAboutDlg", [](TComponent* o) { return new TStoredComponent(o); });
-    RegisterComponentClass("TabfOneInstance", [](TComponent* o) { return new TStoredComponent(o); });
+    RegisterComponentClass("TabfOneInstance", [](TComponent* o) { return new TabfOneInstance(o); });
 }
 
 template <class T> T* TMainForm::find(const char* name)
@@ -90,7 +91,7 @@ void TMainForm::bindComponents()
     ExitButton = find<TLMDSpeedButton>("ExitButton");
     abfFileOperation1 = find<TabfFileOperation>("abfFileOperation1");
     LMDAboutDlg1 = find<TStoredComponent>("LMDAboutDlg1");
-    abfOneInstance1 = find<TStoredComponent>("abfOneInstance1");
+    abfOneInstance1 = find<TabfOneInstance>("abfOneInstance1");
     SMVersionInfo1 = find<TSMVersionInfo>("SMVersionInfo1");
     SMVersionInfo2 = find<TSMVersionInfo>("SMVersionInfo2");
     LMDIniCtrl1 = find<TLMDIniCtrl>("LMDIniCtrl1");

@@ -14,7 +14,8 @@
 TForm::TForm(TComponent* owner) : QWidget(nullptr), TControl(owner, this)
 {
     SetTakesFocus(false);
-    // Title bar with the system menu and the close button only.
+    // Title bar with the system menu and the close button only. A window manager that ignores the per-button
+    // hints (openbox does) still draws minimise and maximise; the fixed size keeps maximise and resize inert there.
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint);
 }

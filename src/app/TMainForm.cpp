@@ -1,8 +1,10 @@
 #include "app/TMainForm.h"
 
 #include "app/MainFormDescription.h"
+#include "controls/StyledControls.h"
 #include "controls/TLMDButton.h"
 #include "controls/TLMDLabel.h"
+#include "controls/TLMDSpeedButton.h"
 #include "framework/Exceptions.h"
 #include "framework/StdControls.h"
 #include "framework/TStoredComponent.h"

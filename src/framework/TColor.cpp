@@ -11,6 +11,7 @@ QColor ToQColor(TColor color)
         // The classic scheme: what the program was drawn for.
         switch (value & 0xFF) {
         case 5: return QColor(255, 255, 255);   // window
+        case 6: return QColor(0, 0, 0);         // window frame
         case 8: return QColor(0, 0, 0);         // window text
         case 15: return QColor(212, 208, 200);  // button face
         case 16: return QColor(128, 128, 128);  // button shadow
@@ -27,6 +28,11 @@ QColor ToQColor(TColor color)
     return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
 }
 
+TColor FromQColor(const QColor& color)
+{
+    return static_cast<TColor>(color.red() | (color.green() << 8) | (color.blue() << 16));
+}
+
 TColor StoredColor(const std::string& name, const std::string& value)
 {
     static const struct {
@@ -37,7 +43,9 @@ TColor StoredColor(const std::string& name, const std::string& value)
         {"clRed", clRed},             {"clGreen", clGreen},         {"clNavy", clNavy},
         {"clBtnFace", clBtnFace},     {"clBtnShadow", clBtnShadow}, {"clGrayText", clGrayText},
         {"clBtnText", clBtnText},     {"clBtnHighlight", clBtnHighlight}, {"clWindowText", clWindowText},
-        {"clWindow", clWindow},       {"clInfoBk", clInfoBk},       {"clInfoText", clInfoText},
+        {"clWindow", clWindow},       {"clWindowFrame", clWindowFrame}, {"cl3DDkShadow", cl3DDkShadow},
+        {"cl3DLight", cl3DLight},     {"clPurple", clPurple},       {"clBlue", clBlue},
+              {"clInfoBk", clInfoBk},       {"clInfoText", clInfoText},
     };
     for (const auto& n : named)
         if (value == n.name)

@@ -1,9 +1,10 @@
 #include "framework/TApplication.h"
 
+#include "framework/ErrorBox.h"
+#include "framework/Exceptions.h"
 #include "framework/TForm.h"
 
 #include <QFont>
-#include <QMessageBox>
 #include <QTimer>
 
 TQtApplication::TQtApplication(int& argc, char** argv) : QApplication(argc, argv)
@@ -64,8 +65,9 @@ int TApplication::Run()
 
 void TApplication::ShowException(const std::exception& error)
 {
-    QWidget* parent = mainForm_ != nullptr && mainForm_->isVisible() ? mainForm_ : nullptr;
-    QMessageBox::critical(parent, QString::fromStdString(title_), QString::fromUtf8(error.what()));
+    if (dynamic_cast<const EAbort*>(&error) != nullptr)
+        return;
+    ShowErrorBox(ErrorBoxText(error.what()), title_);
 }
 
 void TApplication::Reset()

@@ -43,8 +43,17 @@ public:
     // Shows the main form unless told not to, then runs the loop until Terminate.
     int Run();
 
-    // The error box of the message loop.
+    // The error box of the message loop; an EAbort shows nothing.
     void ShowException(const std::exception& error);
+    // Runs a handler as the message loop does: what it raises is shown and the program goes on.
+    template <class Handler> void RunHandler(Handler&& handler)
+    {
+        try {
+            handler();
+        } catch (const std::exception& error) {
+            ShowException(error);
+        }
+    }
 
     // Tests start each case from a clean object.
     void Reset();

@@ -1,12 +1,12 @@
 #include "about/AboutLayout.h"
 
-#include "about/AboutLabel.h"
+#include "controls/TLMDSimpleLabel.h"
 
-void AboutLayout::PlaceLabel(AboutLabel* label, const std::string& text, int gap)
+void AboutLayout::PlaceLabel(TLMDSimpleLabel* label, const std::string& text, int gap)
 {
     if (text.empty())
         return;
-    label->ReadProperty("Caption", text);
+    label->SetCaption(QString::fromStdString(text));
     const int width = ClientWidth < X + W ? ClientWidth - 6 : W;
     label->setGeometry(X, Y, width, label->height());
     label->AdjustLabelSize();

@@ -3,7 +3,7 @@
 // next line, W the column's width, within a window of ClientWidth.
 #include <string>
 
-class AboutLabel;
+class TLMDSimpleLabel;
 
 struct AboutLayout {
     int ClientWidth = 0;
@@ -14,5 +14,5 @@ struct AboutLayout {
     // Gives label the text and places it at (X, Y), W wide (or up to 6 pixels short of the right
     // edge when the column would pass it), where it sizes itself to its wrapped text. A gap other
     // than 0 moves Y below it by that gap. An empty text places nothing and leaves Y.
-    void PlaceLabel(AboutLabel* label, const std::string& text, int gap);
+    void PlaceLabel(TLMDSimpleLabel* label, const std::string& text, int gap);
 };

@@ -1,6 +1,5 @@
 #include "about/TLMDAboutDlg.h"
 
-#include "about/AboutLabel.h"
 #include "about/AboutLayout.h"
 #include "about/AboutStrings.h"
 #include "about/LinkLabel.h"
@@ -10,6 +9,7 @@
 #include "about/TLMDApplication.h"
 #include "about/VersionInfoLookup.h"
 #include "controls/TLMDButton.h"
+#include "controls/TLMDSimpleLabel.h"
 #include "framework/StdControls.h"
 #include "framework/TApplication.h"
 #include "framework/TBevel.h"
@@ -42,13 +42,13 @@ std::string shellText(const std::string& s)
     return s.substr(0, cut);
 }
 
-AboutLabel* newLabel(TForm* window, const char* name)
+TLMDSimpleLabel* newLabel(TForm* window, const char* name)
 {
-    auto* label = new AboutLabel(window, window);
+    auto* label = new TLMDSimpleLabel(window, window);
     label->SetName(name);
     label->setObjectName(QString::fromLatin1(name));
-    label->ReadProperty("MultiLine", "True");
-    label->ReadProperty("ShowAccelChar", "False");
+    label->SetMultiLine(true);
+    label->SetShowAccelChar(false);
     return label;
 }
 
@@ -168,8 +168,8 @@ bool TLMDAboutDlg::ShowAbout(QWidget* control)
 
     TLMDButton* ok = newButton(window.get(), "OKButton");
     ok->SetCaptionText("OK");
-    ok->ReadProperty("Default", "True");
-    window->SetCancelButton(ok);
+    ok->SetDefault(true);
+    ok->SetCancel(true);
     QObject::connect(ok, &QPushButton::clicked, window.get(), [w = window.get()] { w->SetModalResult(modalOk); });
     TLMDButton* custom = newButton(window.get(), "CustomButton");
     custom->setVisible(false);
@@ -180,18 +180,18 @@ bool TLMDAboutDlg::ShowAbout(QWidget* control)
     separator->setObjectName(QStringLiteral("Bevel"));
     separator->SetShape(bsTopLine);
 
-    AboutLabel* titleLabel = newLabel(window.get(), "lblAppName");
+    TLMDSimpleLabel* titleLabel = newLabel(window.get(), "lblAppName");
     titleLabel->ReadProperty("Font.Name", "Arial");
     titleLabel->ReadProperty("Font.Style", "[fsBold]");
-    titleLabel->ReadProperty("Font3D.Style", "tdSunken");
-    AboutLabel* versionLabel = newLabel(window.get(), "lblVersion");
+    titleLabel->Font3D().SetStyle(tdSunken);
+    TLMDSimpleLabel* versionLabel = newLabel(window.get(), "lblVersion");
     versionLabel->ReadProperty("Font.Style", "[fsBold]");
-    AboutLabel* descriptionLabel = newLabel(window.get(), "lblDescription");
-    AboutLabel* copyrightLabel = newLabel(window.get(), "lblCopyright");
-    AboutLabel* info1 = newLabel(window.get(), "lblinfo1");
-    AboutLabel* info2 = newLabel(window.get(), "lblinfo2");
-    AboutLabel* jumpLabel = newLabel(window.get(), "lblJump");
-    AboutLabel* emailLabel = newLabel(window.get(), "lblEMail");
+    TLMDSimpleLabel* descriptionLabel = newLabel(window.get(), "lblDescription");
+    TLMDSimpleLabel* copyrightLabel = newLabel(window.get(), "lblCopyright");
+    TLMDSimpleLabel* info1 = newLabel(window.get(), "lblinfo1");
+    TLMDSimpleLabel* info2 = newLabel(window.get(), "lblinfo2");
+    TLMDSimpleLabel* jumpLabel = newLabel(window.get(), "lblJump");
+    TLMDSimpleLabel* emailLabel = newLabel(window.get(), "lblEMail");
     MakeLink(jumpLabel);
     MakeLink(emailLabel);
 
@@ -238,7 +238,7 @@ bool TLMDAboutDlg::ShowAbout(QWidget* control)
         layout.Y = std::max(layout.Y, image->y() + image->height());
         break;
     }
-    for (AboutLabel* label : {versionLabel, descriptionLabel, copyrightLabel})
+    for (TLMDSimpleLabel* label : {versionLabel, descriptionLabel, copyrightLabel})
         label->resize(layout.W, label->height());
 
     layout.PlaceLabel(versionLabel, versionText(), 4);

@@ -161,12 +161,6 @@ void TForm::keyPressEvent(QKeyEvent* event)
             return;
         }
     }
-    if (event->key() == Qt::Key_Escape && cancelButton_ != nullptr && cancelButton_->isEnabled() &&
-        cancelButton_->isVisible()) {
-        cancelButton_->click();
-        event->accept();
-        return;
-    }
     QWidget::keyPressEvent(event);
 }
 

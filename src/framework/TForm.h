@@ -31,10 +31,6 @@ public:
     void SetDefaultButton(QAbstractButton* button) { defaultButton_ = button; }
     QAbstractButton* DefaultButton() const { return defaultButton_; }
 
-    // Escape clicks the cancel button.
-    void SetCancelButton(QAbstractButton* button) { cancelButton_ = button; }
-    QAbstractButton* CancelButton() const { return cancelButton_; }
-
     // Shows the window modal to the whole application and returns once a modal result is set or
     // the window is closed (closing it from its title bar gives 2, cancel).
     int ShowModal();
@@ -57,7 +53,6 @@ private:
     void orderTabs();
 
     QAbstractButton* defaultButton_ = nullptr;
-    QAbstractButton* cancelButton_ = nullptr;
     QEventLoop* modalLoop_ = nullptr;
     int modalResult_ = 0;
     std::vector<TControl*> controls_;

@@ -1,12 +1,12 @@
 // The About window as a user meets it: built on the real event loop, looked at while it shows,
 // and closed with the keyboard or the mouse from the test.
-#include "ModalAnswer.h"
-#include "about/AboutLabel.h"
 #include "about/TLMDAboutDlg.h"
 #include "about/TLMDApplication.h"
+#include "controls/TLMDSimpleLabel.h"
 #include "framework/StdControls.h"
 #include "framework/TApplication.h"
 #include "framework/TForm.h"
+#include "support/ModalScript.h"
 
 #include <QDesktopServices>
 #include <QFontInfo>
@@ -32,7 +32,7 @@ const char* const parts[] = {"Image",          "OKButton",     "CustomButton", "
 
 QString caption(QWidget* w)
 {
-    if (auto* label = dynamic_cast<AboutLabel*>(w))
+    if (auto* label = dynamic_cast<TLMDSimpleLabel*>(w))
         return label->Caption();
     if (auto* button = qobject_cast<QPushButton*>(w))
         return button->text();
@@ -113,7 +113,8 @@ protected:
     Seen show(const std::function<void(QWidget*)>& more = {})
     {
         Seen seen;
-        ModalAnswer answer([&](QWidget* window) {
+        ModalScript script;
+        script.then("LMDAboutForm", [&](QWidget* window) {
             look(window, seen);
             if (more)
                 more(window);
@@ -121,7 +122,7 @@ protected:
                 QTest::mouseClick(window->findChild<QWidget*>("OKButton"), Qt::LeftButton);
         });
         EXPECT_TRUE(dlg.Execute());
-        seen.answered = answer.Answered();
+        seen.answered = script.finished() && script.unexpected() == 0;
         EXPECT_TRUE(seen.answered);
         return seen;
     }
@@ -304,12 +305,13 @@ TEST_F(AboutWindow, EnterEscapeAndTheTitleBarClose)
                        std::function<void(QWidget*)>([](QWidget* w) { keyTo(w, Qt::Key_Escape); }),
                        std::function<void(QWidget*)>([](QWidget* w) { w->close(); })}) {
         QPointer<QWidget> window;
-        ModalAnswer answer([&](QWidget* w) {
+        ModalScript script;
+        script.then("LMDAboutForm", [&](QWidget* w) {
             window = w;
             close(w);
         });
         EXPECT_TRUE(dlg.Execute());
-        EXPECT_TRUE(answer.Answered());
+        EXPECT_TRUE(script.finished());
         EXPECT_TRUE(window.isNull()); // destroyed once closed
         EXPECT_EQ(dlg.ShowingWindow(), nullptr);
     }
@@ -360,16 +362,17 @@ TEST_F(AboutWindow, LinksOpenTheirTargets)
     UrlRecorder recorder;
     QDesktopServices::setUrlHandler("https", &recorder, "open");
     QDesktopServices::setUrlHandler("mailto", &recorder, "open");
-    QColor pressed;
+    TColor pressed = 0;
     bool enabled = false;
     show([&](QWidget* window) {
-        auto* web = window->findChild<QWidget*>("lblJump");
+        auto* web = window->findChild<TLMDSimpleLabel*>("lblJump");
         EXPECT_EQ(web->cursor().shape(), Qt::PointingHandCursor);
-        EXPECT_EQ(web->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+        EXPECT_EQ(web->FontColor(), 0xFF0000); // blue, as blue-green-red
+        EXPECT_FALSE(web->Visited());
         EXPECT_TRUE(web->font().underline());
         QTest::mouseClick(web, Qt::LeftButton);
         QTest::mouseClick(window->findChild<QWidget*>("lblEMail"), Qt::LeftButton);
-        pressed = web->palette().color(QPalette::WindowText);
+        pressed = web->FontColor();
         enabled = web->isEnabled();
     });
     QDesktopServices::unsetUrlHandler("https");
@@ -377,7 +380,7 @@ TEST_F(AboutWindow, LinksOpenTheirTargets)
     ASSERT_EQ(recorder.opened.size(), 2);
     EXPECT_EQ(recorder.opened[0], QUrl("https://www.harrowmere.example/"));
     EXPECT_EQ(recorder.opened[1], QUrl("mailto:support@harrowmere.example"));
-    EXPECT_EQ(pressed, QColor(0x80, 0x00, 0x80));
+    EXPECT_EQ(pressed, 0x800080); // purple once visited
     EXPECT_TRUE(enabled);
 }
 
@@ -404,14 +407,15 @@ TEST_F(AboutWindow, StandardBoxOfThePlatform)
     asInTheProgram();
     dlg.SetStyle(bsStandard);
     QString title, text;
-    ModalAnswer answer([&](QWidget* w) {
+    ModalScript script;
+    script.then("ShellAbout", [&](QWidget* w) {
         title = w->windowTitle();
         if (auto* box = qobject_cast<QMessageBox*>(w))
             text = box->text();
         keyTo(w, Qt::Key_Return);
     });
     EXPECT_TRUE(dlg.Execute());
-    EXPECT_TRUE(answer.Answered());
+    EXPECT_TRUE(script.finished());
     // The part before "#" is the title, the part after it the first line inside.
     EXPECT_EQ(title, "Update Utility");
     EXPECT_TRUE(text.startsWith("About Update Utility\n")) << text.toStdString();

@@ -4,10 +4,10 @@
 #include "about/AboutStrings.h"
 #include "about/LinkLabel.h"
 #include "about/ShadowedIcon.h"
-#include "about/StoredChoice.h"
 #include "about/SystemInfoText.h"
 #include "about/TLMDApplication.h"
 #include "about/VersionInfoLookup.h"
+#include "controls/LMDTypes.h"
 #include "controls/TLMDButton.h"
 #include "controls/TLMDSimpleLabel.h"
 #include "framework/StdControls.h"
@@ -25,6 +25,9 @@ namespace {
 constexpr int pixelsPerInch = 96; // the window is laid out for 96 dpi whatever the screen
 constexpr int modalOk = 1;
 constexpr int iconSize = 32;
+constexpr std::array<const char*, 3> iconStyleNames{"isNone", "isStandard", "isExtended"};
+constexpr std::array<const char*, 2> styleNames{"bsStandard", "bsLMD"};
+constexpr std::array<const char*, 4> versionStyleNames{"vsProg", "vsFileShort", "vsFileFull", "vsFileBuild"};
 
 bool blank(const std::string& s)
 {
@@ -81,14 +84,13 @@ void TLMDAboutDlg::ReadProperty(const std::string& name, const std::string& valu
     else if (name == "Version")
         version_ = value;
     else if (name == "IconStyle")
-        iconStyle_ = static_cast<TLMDAboutIconStyle>(StoredChoice(name, value, {"isNone", "isStandard", "isExtended"}));
+        iconStyle_ = static_cast<TLMDAboutIconStyle>(StoredEnum(name, value, iconStyleNames));
     else if (name == "Style")
-        style_ = static_cast<TLMDAboutStyle>(StoredChoice(name, value, {"bsStandard", "bsLMD"}));
+        style_ = static_cast<TLMDAboutStyle>(StoredEnum(name, value, styleNames));
     else if (name == "UseResInfo")
         useResInfo_ = StoredBool(name, value);
     else if (name == "UseResVersionInfoStyle")
-        versionStyle_ = static_cast<TLMDAboutVersionStyle>(
-            StoredChoice(name, value, {"vsProg", "vsFileShort", "vsFileFull", "vsFileBuild"}));
+        versionStyle_ = static_cast<TLMDAboutVersionStyle>(StoredEnum(name, value, versionStyleNames));
     else if (name == "UseDefault")
         useDefault_ = StoredBool(name, value);
     else if (name == "About")

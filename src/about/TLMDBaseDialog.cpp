@@ -1,6 +1,6 @@
 #include "about/TLMDBaseDialog.h"
 
-#include "about/StoredChoice.h"
+#include "controls/LMDTypes.h"
 #include "controls/TLMDButton.h"
 #include "framework/TApplication.h"
 #include "framework/TForm.h"
@@ -10,6 +10,12 @@
 #include <QScreen>
 
 namespace {
+constexpr std::array<const char*, 3> effectNames{"deNone", "deExplode", "deExplodeExt"};
+constexpr std::array<const char*, 10> positionNames{"bpCustom",       "bpTopLeft",    "bpTopCenter",   "bpTopRight",
+                                                    "bpCenterLeft",   "bpCenter",     "bpCenterRight", "bpBottomLeft",
+                                                    "bpBottomCenter", "bpBottomRight"};
+constexpr std::array<const char*, 4> relationNames{"brScreen", "brScreenWorkArea", "brMainForm", "brActiveWindow"};
+
 TRect toRect(const QRect& r)
 {
     return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
@@ -52,15 +58,11 @@ void TLMDBaseDialog::ReadProperty(const std::string& name, const std::string& va
     else if (name == "CustomButton")
         SetCustomButton(value);
     else if (name == "Effect")
-        SetEffect(static_cast<TLMDDlgEffect>(StoredChoice(name, value, {"deNone", "deExplode", "deExplodeExt"})));
+        SetEffect(static_cast<TLMDDlgEffect>(StoredEnum(name, value, effectNames)));
     else if (name == "Position")
-        SetPosition(static_cast<TLMDDlgPosition>(
-            StoredChoice(name, value,
-                         {"bpCustom", "bpTopLeft", "bpTopCenter", "bpTopRight", "bpCenterLeft", "bpCenter",
-                          "bpCenterRight", "bpBottomLeft", "bpBottomCenter", "bpBottomRight"})));
+        SetPosition(static_cast<TLMDDlgPosition>(StoredEnum(name, value, positionNames)));
     else if (name == "RelatePos")
-        SetRelatePos(static_cast<TLMDDlgPosRel>(
-            StoredChoice(name, value, {"brScreen", "brScreenWorkArea", "brMainForm", "brActiveWindow"})));
+        SetRelatePos(static_cast<TLMDDlgPosRel>(StoredEnum(name, value, relationNames)));
     else if (name == "Hints.Strings")
         hints_.SetText(value);
     else if (name == "ShowHints")

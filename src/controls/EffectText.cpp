@@ -79,6 +79,12 @@ TColor blend(TColor shadow, TColor light, int i, int n)
     return out;
 }
 
+// Halves round up, the same way on both sides of zero, so a turned box keeps its width.
+long nearest(double v)
+{
+    return static_cast<long>(std::floor(v + 0.5 + 1e-9));
+}
+
 std::vector<Pass> passesOf(const TLMD3DCaption& e, TLMDThreeDStyle style, TColor T)
 {
     const int L = e.LightDepth(), S = e.ShadowDepth();
@@ -202,7 +208,7 @@ void MeasureEffectText(const QString& text, TLMD3DCaption* effect, UINT flags, i
         bool first = true;
         for (const QPointF corner : {QPointF(0, 0), QPointF(W, 0), QPointF(0, H), QPointF(W, H)}) {
             const double dx = corner.x() - W / 2, dy = corner.y() - H / 2;
-            const long x = std::lround(W / 2 + dx * c + dy * s), y = std::lround(H / 2 - dx * s + dy * c);
+            const long x = nearest(W / 2 + dx * c + dy * s), y = nearest(H / 2 - dx * s + dy * c);
             minX = first ? x : std::min(minX, x), maxX = first ? x : std::max(maxX, x);
             minY = first ? y : std::min(minY, y), maxY = first ? y : std::max(maxY, y);
             first = false;
@@ -210,8 +216,8 @@ void MeasureEffectText(const QString& text, TLMD3DCaption* effect, UINT flags, i
         r = QRect(0, 0, static_cast<int>(maxX - minX), static_cast<int>(maxY - minY));
         const int cx = r.width() / 2, cy = r.height() / 2;
         const int k = std::max(0, depthOf(*fx, fx->Style()) / 2 - 1);
-        const long posX = std::lround(cx - (w / 2) * c - (h / 2) * s) - k;
-        const long posY = std::lround((w / 2) * s + cy - (h / 2) * c) - k;
+        const long posX = nearest(cx - (w / 2) * c - (h / 2) * s) - k;
+        const long posY = nearest((w / 2) * s + cy - (h / 2) * c) - k;
         fx->SetPosX(static_cast<std::uint16_t>(std::clamp(posX, 0L, 65535L)));
         fx->SetPosY(static_cast<std::uint16_t>(std::clamp(posY, 0L, 65535L)));
     } else {

@@ -7,12 +7,19 @@
 #include <string>
 
 enum TLMDAlignment {
-    agTopLeft, agTopCenter, agTopRight, agCenterLeft, agCenter, agCenterRight, agBottomLeft, agBottomCenter,
+    agTopLeft,
+    agTopCenter,
+    agTopRight,
+    agCenterLeft,
+    agCenter,
+    agCenterRight,
+    agBottomLeft,
+    agBottomCenter,
     agBottomRight
 };
-inline constexpr std::array<const char*, 9> TLMDAlignmentNames{
-    "agTopLeft", "agTopCenter", "agTopRight", "agCenterLeft", "agCenter", "agCenterRight", "agBottomLeft",
-    "agBottomCenter", "agBottomRight"};
+inline constexpr std::array<const char*, 9> TLMDAlignmentNames{"agTopLeft",    "agTopCenter",    "agTopRight",
+                                                               "agCenterLeft", "agCenter",       "agCenterRight",
+                                                               "agBottomLeft", "agBottomCenter", "agBottomRight"};
 
 enum TLMDLabelOption { loPathEllipsis, loEndEllipsis, loEditControl };
 using TLMDLabelOptions = unsigned; // bit n for ordinal n

@@ -9,12 +9,21 @@
 #include <string>
 
 enum TLMDThreeDStyle {
-    tdNone, tdSunken, tdRaised, tdSunkenShadow, tdRaisedShadow, tdPColorSunken, tdPColorRaised, tdShadow, tdOutline,
-    tdExtrude, tdExtrudeEnh
+    tdNone,
+    tdSunken,
+    tdRaised,
+    tdSunkenShadow,
+    tdRaisedShadow,
+    tdPColorSunken,
+    tdPColorRaised,
+    tdShadow,
+    tdOutline,
+    tdExtrude,
+    tdExtrudeEnh
 };
 inline constexpr std::array<const char*, 11> TLMDThreeDStyleNames{
-    "tdNone",         "tdSunken",       "tdRaised", "tdSunkenShadow", "tdRaisedShadow", "tdPColorSunken",
-    "tdPColorRaised", "tdShadow",       "tdOutline", "tdExtrude",     "tdExtrudeEnh"};
+    "tdNone",         "tdSunken", "tdRaised",  "tdSunkenShadow", "tdRaisedShadow", "tdPColorSunken",
+    "tdPColorRaised", "tdShadow", "tdOutline", "tdExtrude",      "tdExtrudeEnh"};
 
 enum TLMDThreeDOrientation { toBottomLeft, toBottomRight, toTopLeft, toTopRight };
 inline constexpr std::array<const char*, 4> TLMDThreeDOrientationNames{"toBottomLeft", "toBottomRight", "toTopLeft",

@@ -8,8 +8,15 @@
 
 namespace {
 constexpr UINT alignmentFlags[] = {
-    0,           DT_CENTER,           DT_RIGHT,           DT_VCENTER,        DT_VCENTER | DT_CENTER,
-    DT_VCENTER | DT_RIGHT, DT_BOTTOM, DT_BOTTOM | DT_CENTER, DT_BOTTOM | DT_RIGHT,
+    0,
+    DT_CENTER,
+    DT_RIGHT,
+    DT_VCENTER,
+    DT_VCENTER | DT_CENTER,
+    DT_VCENTER | DT_RIGHT,
+    DT_BOTTOM,
+    DT_BOTTOM | DT_CENTER,
+    DT_BOTTOM | DT_RIGHT,
 };
 constexpr UINT optionFlags[] = {DT_PATH_ELLIPSIS, DT_END_ELLIPSIS, DT_EDITCONTROL};
 
@@ -131,6 +138,12 @@ void TLMDBaseLabel::SetFocusControl(QWidget* control)
     updateAccelerator();
 }
 
+QWidget* TLMDBaseLabel::siblingWidget(const std::string& name) const
+{
+    auto* control = Owner() != nullptr ? dynamic_cast<TControl*>(Owner()->FindComponent(name)) : nullptr;
+    return control != nullptr ? control->Widget() : nullptr;
+}
+
 void TLMDBaseLabel::updateAccelerator()
 {
     delete accelerator_;
@@ -157,7 +170,10 @@ UINT TLMDBaseLabel::OptionFlags() const
     return flags;
 }
 
-UINT TLMDBaseLabel::ReadingFlags() const { return layoutDirection() == Qt::RightToLeft ? DT_RTLREADING : 0; }
+UINT TLMDBaseLabel::ReadingFlags() const
+{
+    return layoutDirection() == Qt::RightToLeft ? DT_RTLREADING : 0;
+}
 
 void TLMDBaseLabel::Repaint()
 {
@@ -176,7 +192,10 @@ void TLMDBaseLabel::UpdateLabel()
     Repaint();
 }
 
-bool TLMDBaseLabel::NothingToPaint() const { return transparent_ && GetShownText().isEmpty() && BevelWidth() == 0; }
+bool TLMDBaseLabel::NothingToPaint() const
+{
+    return transparent_ && GetShownText().isEmpty() && BevelWidth() == 0;
+}
 
 void TLMDBaseLabel::FontFXChanged(TLMDObject*)
 {
@@ -236,9 +255,7 @@ bool TLMDBaseLabel::ReadControlProperty(const std::string& name, const std::stri
     else if (name == "TwinkleColor")
         twinkleColor_ = StoredColor(name, value);
     else if (name == "FocusControl")
-        SetFocusControl(dynamic_cast<TControl*>(Owner() != nullptr ? Owner()->FindComponent(value) : nullptr) != nullptr
-                            ? dynamic_cast<TControl*>(Owner()->FindComponent(value))->Widget()
-                            : nullptr);
+        SetFocusControl(siblingWidget(value));
     else if (name == "About")
         ; // the maker's note, shown at design time only
     else

@@ -77,6 +77,8 @@ protected:
 
 private:
     void updateAccelerator();
+    // A control of the same window, by its stored name.
+    QWidget* siblingWidget(const std::string& name) const;
 
     QString caption_;
     TLMDAlignment alignment_ = agTopLeft;

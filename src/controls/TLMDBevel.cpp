@@ -6,7 +6,10 @@
 #include <QPainter>
 
 namespace {
-bool isFrame(TLMDBevelStyle s) { return s == TLMDBevelStyle::bvFrameLowered || s == TLMDBevelStyle::bvFrameRaised; }
+bool isFrame(TLMDBevelStyle s)
+{
+    return s == TLMDBevelStyle::bvFrameLowered || s == TLMDBevelStyle::bvFrameRaised;
+}
 
 // One ring of lines per pixel of width: top and left in one colour, bottom and right in the other.
 void lines(QPainter& p, QRect& r, const QColor& topLeft, const QColor& bottomRight, int width, unsigned sides = 0xF)
@@ -146,8 +149,8 @@ void TLMDBevel::Draw(QPainter& p, QRect& r, bool ringsShow) const
     case bmWindows: {
         const int w = width_ - borderInnerWidth_;
         const bool raised = mode_ == bmStandard && (standardStyle_ == lsRaised || standardStyle_ == lsSingleRaised ||
-                                                   standardStyle_ == lsDoubleRaised || standardStyle_ == lsRaisedExt ||
-                                                   standardStyle_ == lsRaisedspb);
+                                                    standardStyle_ == lsDoubleRaised || standardStyle_ == lsRaisedExt ||
+                                                    standardStyle_ == lsRaisedspb);
         lines(p, r, raised ? light : shadow, raised ? shadow : light, w);
         rings(borderInnerWidth_);
         return;

@@ -19,19 +19,30 @@ enum class TLMDBevelStyle { bvNone, bvLowered, bvRaised, bvFrameLowered, bvFrame
 inline constexpr std::array<const char*, 7> TLMDBevelStyleNames{
     "bvNone", "bvLowered", "bvRaised", "bvFrameLowered", "bvFrameRaised", "bvNormal", "bvShadow"};
 
-enum TLMDEdgeStyle {
-    etRaisedInner, etRaisedOuter, etSunkenInner, etSunkenOuter, etBump, etEtched, etRaised, etSunken
-};
+enum TLMDEdgeStyle { etRaisedInner, etRaisedOuter, etSunkenInner, etSunkenOuter, etBump, etEtched, etRaised, etSunken };
 inline constexpr std::array<const char*, 8> TLMDEdgeStyleNames{
     "etRaisedInner", "etRaisedOuter", "etSunkenInner", "etSunkenOuter", "etBump", "etEtched", "etRaised", "etSunken"};
 
 enum TLMDBorderStyle {
-    lsNone, lsSingle, lsLowered, lsRaised, lsRaisedspb, lsLoweredspb, lsRaisedExt, lsLoweredExt, lsFrameInset,
-    lsFrameOffset, lsWindowBorder, lsSingleRaised, lsSingleLowered, lsDoubleRaised, lsDoubleLowered
+    lsNone,
+    lsSingle,
+    lsLowered,
+    lsRaised,
+    lsRaisedspb,
+    lsLoweredspb,
+    lsRaisedExt,
+    lsLoweredExt,
+    lsFrameInset,
+    lsFrameOffset,
+    lsWindowBorder,
+    lsSingleRaised,
+    lsSingleLowered,
+    lsDoubleRaised,
+    lsDoubleLowered
 };
 inline constexpr std::array<const char*, 15> TLMDBorderStyleNames{
-    "lsNone",        "lsSingle",       "lsLowered",      "lsRaised",        "lsRaisedspb",
-    "lsLoweredspb",  "lsRaisedExt",    "lsLoweredExt",   "lsFrameInset",    "lsFrameOffset",
+    "lsNone",         "lsSingle",       "lsLowered",       "lsRaised",       "lsRaisedspb",
+    "lsLoweredspb",   "lsRaisedExt",    "lsLoweredExt",    "lsFrameInset",   "lsFrameOffset",
     "lsWindowBorder", "lsSingleRaised", "lsSingleLowered", "lsDoubleRaised", "lsDoubleLowered"};
 
 enum TLMDFrameSide { fsBottom, fsLeft, fsRight, fsTop };

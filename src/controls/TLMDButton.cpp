@@ -9,36 +9,19 @@
 #include <QPainter>
 #include <QShortcut>
 
-TLMDButton::TLMDButton(TComponent* owner, QWidget* parent)
-    : QPushButton(parent), TControl(owner, this), look_([this] { update(); })
+TLMDButton::TLMDButton(TComponent* owner, QWidget* parent) : TLMDGlyphButton(owner, parent)
 {
     resize(75, 25);
     SetTakesFocus(true);
     SetTabStop(true);
     setAutoDefault(false);
     connect(this, &QPushButton::clicked, this, [this] {
-        if (OnClick)
-            OnClick(this);
         if (modalResult_ != 0)
             if (auto* dialog = qobject_cast<QDialog*>(window()))
                 dialog->done(modalResult_);
     });
     if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance()))
         connect(app, &QApplication::focusChanged, this, [this] { focusMoved(); });
-}
-
-void TLMDButton::SetCaption(const QString& caption)
-{
-    if (caption != text())
-        setText(caption);
-}
-
-void TLMDButton::SetColor(TColor color) { look_.SetColor(color); }
-
-void TLMDButton::SetFontColor(TColor color)
-{
-    TControl::SetFontColor(color);
-    look_.SetFontColor(color);
 }
 
 void TLMDButton::SetDefault(bool v)
@@ -87,15 +70,6 @@ void TLMDButton::focusMoved()
     }
 }
 
-TLMDButtonState TLMDButton::DrawnState() const
-{
-    if (!isEnabled())
-        return bstDisabled;
-    if (isDown())
-        return bstDown;
-    return mouseOver_ ? bstHot : bstUp;
-}
-
 void TLMDButton::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
@@ -138,20 +112,6 @@ void TLMDButton::keyPressEvent(QKeyEvent* event)
     QPushButton::keyPressEvent(event);
 }
 
-void TLMDButton::enterEvent(QEnterEvent* event)
-{
-    QPushButton::enterEvent(event);
-    mouseOver_ = true;
-    update();
-}
-
-void TLMDButton::leaveEvent(QEvent* event)
-{
-    QPushButton::leaveEvent(event);
-    mouseOver_ = false;
-    update();
-}
-
 void TLMDButton::changeEvent(QEvent* event)
 {
     QPushButton::changeEvent(event);
@@ -168,6 +128,6 @@ bool TLMDButton::ReadControlProperty(const std::string& name, const std::string&
     else if (name == "ModalResult")
         SetModalResult(StoredInt(name, value));
     else
-        return look_.ReadProperty(name, value);
+        return TLMDGlyphButton::ReadControlProperty(name, value);
     return true;
 }

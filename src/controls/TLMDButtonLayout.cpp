@@ -6,11 +6,13 @@
 
 namespace {
 // Halves rounded down, also for a block larger than its room.
-int half(int spare) { return spare >= 0 ? spare / 2 : -((-spare + 1) / 2); }
+int half(int spare)
+{
+    return spare >= 0 ? spare / 2 : -((-spare + 1) / 2);
+}
 } // namespace
 
-void TLMDButtonLayout::Place(const QRect& content, QSize glyph, QSize caption, QRect& glyphAt,
-                             QRect& captionAt) const
+void TLMDButtonLayout::Place(const QRect& content, QSize glyph, QSize caption, QRect& glyphAt, QRect& captionAt) const
 {
     const bool hasGlyph = !glyph.isEmpty(), hasCaption = !caption.isEmpty();
     const int gap = hasGlyph && hasCaption ? spacing_ : 0;

@@ -8,7 +8,7 @@
 #include <QRect>
 
 enum TLMDTextArrange { taLeft, taLeftTop, taRight, taRightTop, taTop, taTopLeft, taBottom, taBottomLeft };
-inline constexpr std::array<const char*, 8> TLMDTextArrangeNames{"taLeft", "taLeftTop", "taRight", "taRightTop",
+inline constexpr std::array<const char*, 8> TLMDTextArrangeNames{"taLeft", "taLeftTop", "taRight",  "taRightTop",
                                                                  "taTop",  "taTopLeft", "taBottom", "taBottomLeft"};
 
 enum TLMDArrowPosition { apRightText, apLeftText, apRightGlyph, apLeftGlyph };

@@ -102,8 +102,8 @@ void TLMDButtonLook::Place(const QRect& content, const QString& caption, const Q
     layout_.Place(content, glyph_.CellSize(), text, glyphAt, captionAt);
 }
 
-void TLMDButtonLook::DrawContent(QPainter& painter, const QRect& content, TLMDButtonState state,
-                                 const QString& caption, const QFont& font, const QColor& face)
+void TLMDButtonLook::DrawContent(QPainter& painter, const QRect& content, TLMDButtonState state, const QString& caption,
+                                 const QFont& font, const QColor& face)
 {
     QRect glyphAt, captionAt;
     Place(content, caption, font, glyphAt, captionAt);

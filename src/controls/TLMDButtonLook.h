@@ -12,13 +12,25 @@ class QPainter;
 class QWidget;
 
 enum TLMDUserButtonStyle {
-    ubsWin31, ubsWin40, ubsFramed, ubsAutoFlat, ubsFlat, ubsFlatUnColored, ubsNavigator, ubsExplorer,
-    ubsExplorerColored, ubsIntegrated, ubsCombo, ubsOffice, ubsOfficeTransp, ubsWin40Ext
+    ubsWin31,
+    ubsWin40,
+    ubsFramed,
+    ubsAutoFlat,
+    ubsFlat,
+    ubsFlatUnColored,
+    ubsNavigator,
+    ubsExplorer,
+    ubsExplorerColored,
+    ubsIntegrated,
+    ubsCombo,
+    ubsOffice,
+    ubsOfficeTransp,
+    ubsWin40Ext
 };
 inline constexpr std::array<const char*, 14> TLMDUserButtonStyleNames{
-    "ubsWin31",    "ubsWin40",           "ubsFramed",     "ubsAutoFlat", "ubsFlat",
-    "ubsFlatUnColored", "ubsNavigator",  "ubsExplorer",   "ubsExplorerColored", "ubsIntegrated",
-    "ubsCombo",    "ubsOffice",          "ubsOfficeTransp", "ubsWin40Ext"};
+    "ubsWin31",         "ubsWin40",     "ubsFramed",       "ubsAutoFlat",        "ubsFlat",
+    "ubsFlatUnColored", "ubsNavigator", "ubsExplorer",     "ubsExplorerColored", "ubsIntegrated",
+    "ubsCombo",         "ubsOffice",    "ubsOfficeTransp", "ubsWin40Ext"};
 
 class TLMDButtonLook {
 public:
@@ -53,8 +65,7 @@ public:
     void DrawContent(QPainter& painter, const QRect& content, TLMDButtonState state, const QString& caption,
                      const QFont& font, const QColor& face);
     // Where glyph and caption go in the content rectangle.
-    void Place(const QRect& content, const QString& caption, const QFont& font, QRect& glyphAt,
-               QRect& captionAt) const;
+    void Place(const QRect& content, const QString& caption, const QFont& font, QRect& glyphAt, QRect& captionAt) const;
 
     // Stored properties both buttons have; false for others.
     bool ReadProperty(const std::string& name, const std::string& value);

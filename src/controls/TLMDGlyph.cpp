@@ -14,7 +14,10 @@ bool drawnForEtching(QRgb pixel, QRgb transparent)
 }
 } // namespace
 
-TLMDGlyph::~TLMDGlyph() { release(); }
+TLMDGlyph::~TLMDGlyph()
+{
+    release();
+}
 
 TLMDGlyph::TLMDGlyph(const TLMDGlyph& other)
     : TLMDObject(other), strip_(other.strip_), numGlyphs_(other.numGlyphs_), transparent_(other.transparent_)

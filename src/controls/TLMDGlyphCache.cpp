@@ -25,4 +25,7 @@ std::shared_ptr<TLMDGlyphList> TLMDGlyphCache::ListFor(QSize cellSize)
     return list;
 }
 
-int TLMDGlyphCache::ListCount() { return static_cast<int>(lists().size()); }
+int TLMDGlyphCache::ListCount()
+{
+    return static_cast<int>(lists().size());
+}

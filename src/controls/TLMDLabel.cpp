@@ -15,7 +15,10 @@ TLMDLabel::~TLMDLabel()
     fontFX_.OnChange = nullptr;
 }
 
-bool TLMDLabel::NothingToPaint() const { return TLMDBaseLabel::NothingToPaint(); }
+bool TLMDLabel::NothingToPaint() const
+{
+    return TLMDBaseLabel::NothingToPaint();
+}
 
 void TLMDLabel::FontFXChanged(TLMDObject* changed)
 {

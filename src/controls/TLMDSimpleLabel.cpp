@@ -7,9 +7,15 @@ TLMDSimpleLabel::TLMDSimpleLabel(TComponent* owner, QWidget* parent) : TLMDBaseL
     font3D_.OnChange = [this](TLMDObject* changed) { FontFXChanged(changed); };
 }
 
-TLMDSimpleLabel::~TLMDSimpleLabel() { font3D_.OnChange = nullptr; }
+TLMDSimpleLabel::~TLMDSimpleLabel()
+{
+    font3D_.OnChange = nullptr;
+}
 
-bool TLMDSimpleLabel::NothingToPaint() const { return Transparent() && GetShownText().isEmpty(); }
+bool TLMDSimpleLabel::NothingToPaint() const
+{
+    return Transparent() && GetShownText().isEmpty();
+}
 
 void TLMDSimpleLabel::FontFXChanged(TLMDObject* changed)
 {

@@ -4,39 +4,11 @@
 
 #include <QPainter>
 
-TLMDSpeedButton::TLMDSpeedButton(TComponent* owner, QWidget* parent)
-    : QAbstractButton(parent), TControl(owner, this), look_([this] { update(); })
+TLMDSpeedButton::TLMDSpeedButton(TComponent* owner, QWidget* parent) : TLMDGlyphButton(owner, parent)
 {
     resize(23, 22);
     SetTakesFocus(false);
     setFocusPolicy(Qt::NoFocus);
-    connect(this, &QAbstractButton::clicked, this, [this] {
-        if (OnClick)
-            OnClick(this);
-    });
-}
-
-void TLMDSpeedButton::SetCaption(const QString& caption)
-{
-    if (caption != text())
-        setText(caption);
-}
-
-void TLMDSpeedButton::SetColor(TColor color) { look_.SetColor(color); }
-
-void TLMDSpeedButton::SetFontColor(TColor color)
-{
-    TControl::SetFontColor(color);
-    look_.SetFontColor(color);
-}
-
-TLMDButtonState TLMDSpeedButton::DrawnState() const
-{
-    if (!isEnabled())
-        return bstDisabled;
-    if (isDown())
-        return bstDown;
-    return mouseOver_ ? bstHot : bstUp;
 }
 
 void TLMDSpeedButton::paintEvent(QPaintEvent*)
@@ -57,20 +29,6 @@ void TLMDSpeedButton::paintEvent(QPaintEvent*)
     look_.DrawContent(painter, content, state, text(), font(), face);
 }
 
-void TLMDSpeedButton::enterEvent(QEnterEvent* event)
-{
-    QAbstractButton::enterEvent(event);
-    mouseOver_ = true;
-    update();
-}
-
-void TLMDSpeedButton::leaveEvent(QEvent* event)
-{
-    QAbstractButton::leaveEvent(event);
-    mouseOver_ = false;
-    update();
-}
-
 bool TLMDSpeedButton::ReadControlProperty(const std::string& name, const std::string& value)
 {
     if (name == "GroupIndex")
@@ -82,6 +40,6 @@ bool TLMDSpeedButton::ReadControlProperty(const std::string& name, const std::st
     else if (name == "EnterColorChange")
         enterColorChange_ = StoredBool(name, value);
     else
-        return look_.ReadProperty(name, value);
+        return TLMDGlyphButton::ReadControlProperty(name, value);
     return true;
 }

@@ -52,9 +52,15 @@ std::vector<QString> paragraphsOf(const QString& text, UINT format)
 
 TextLayout::TextLayout(const QFont& font) : font_(font) {}
 
-int TextLayout::LineHeight() const { return QFontMetrics(font_).height(); }
+int TextLayout::LineHeight() const
+{
+    return QFontMetrics(font_).height();
+}
 
-int TextLayout::TextWidth(const QString& text) const { return QFontMetrics(font_).horizontalAdvance(text); }
+int TextLayout::TextWidth(const QString& text) const
+{
+    return QFontMetrics(font_).horizontalAdvance(text);
+}
 
 QString TextLayout::expandTabs(const QString& line) const
 {
@@ -62,16 +68,17 @@ QString TextLayout::expandTabs(const QString& line) const
         return line;
     const QFontMetrics fm(font_);
     const int stop = std::max(1, tabStopChars * fm.averageCharWidth());
-    const int space = std::max(1, fm.horizontalAdvance(u' '));
     QString out;
     for (QChar c : line) {
         if (c != u'\t') {
             out += c;
             continue;
         }
-        const int x = fm.horizontalAdvance(out);
-        const int next = (x / stop + 1) * stop;
-        out += QString((next - x + space - 1) / space, u' ');
+        // Blanks up to the next stop, measured as a whole: blanks' widths do not simply add up.
+        const int next = (fm.horizontalAdvance(out) / stop + 1) * stop;
+        do
+            out += u' ';
+        while (fm.horizontalAdvance(out) < next);
     }
     return out;
 }

@@ -14,9 +14,9 @@ class QPainterPath;
 
 struct TextLine {
     QString Text;
-    QPoint TopLeft;      // of the line's cell
+    QPoint TopLeft; // of the line's cell
     int Width = 0;
-    int Underline = -1;  // index into Text of the access-key character, -1 when none is shown
+    int Underline = -1; // index into Text of the access-key character, -1 when none is shown
 };
 
 class TextLayout {

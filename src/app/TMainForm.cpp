@@ -14,11 +14,11 @@
 #include "framework/MessageDialog.h"
 #include "framework/StdControls.h"
 #include "framework/TApplication.h"
-#include "framework/TStoredComponent.h"
 #include "framework/TValueListEditor.h"
 #include "platform/system.h"
 #include "settings/TLMDIniCtrl.h"
 #include "shell/TabfFileOperation.h"
+#include "shell/TabfOneInstance.h"
 #include "version/TSMVersionInfo.h"
 
 static void initResources() { Q_INIT_RESOURCE(resources); }
@@ -47,7 +47,7 @@ void RegisterMainFormClasses()
     RegisterComponentClass("TSMVersionInfo", [](TComponent* o) { return new TSMVersionInfo(o); });
     RegisterComponentClass("TLMDIniCtrl", [](TComponent* o) { return new TLMDIniCtrl(o); });
     RegisterComponentClass("TLMDAboutDlg", [](TComponent* o) { return new TLMDAboutDlg(o); });
-    RegisterComponentClass("TabfOneInstance", [](TComponent* o) { return new TStoredComponent(o); });
+    RegisterComponentClass("TabfOneInstance", [](TComponent* o) { return new TabfOneInstance(o); });
 }
 
 template <class T> T* TMainForm::find(const char* name)
@@ -64,7 +64,8 @@ TMainForm::TMainForm(TComponent* owner) : TForm(owner)
     RegisterMainFormClasses();
     OnCreate = [this] {
         bindComponents();
-        // An error here is shown like any handler's, and the window still opens.
+        // Created before the message loop runs: an error here is shown like any handler's, and the
+        // window is still shown and can be used.
         TApplication::Instance().RunHandler([this] { FormCreate(this); });
     };
     LoadFrom(MainFormDescription());
@@ -92,7 +93,7 @@ void TMainForm::bindComponents()
     ExitButton = find<TLMDSpeedButton>("ExitButton");
     abfFileOperation1 = find<TabfFileOperation>("abfFileOperation1");
     LMDAboutDlg1 = find<TLMDAboutDlg>("LMDAboutDlg1");
-    abfOneInstance1 = find<TStoredComponent>("abfOneInstance1");
+    abfOneInstance1 = find<TabfOneInstance>("abfOneInstance1");
     SMVersionInfo1 = find<TSMVersionInfo>("SMVersionInfo1");
     SMVersionInfo2 = find<TSMVersionInfo>("SMVersionInfo2");
     LMDIniCtrl1 = find<TLMDIniCtrl>("LMDIniCtrl1");

@@ -18,9 +18,9 @@ class TLMDLabel;
 class TLMDButton;
 class TLMDSpeedButton;
 class TabfFileOperation;
+class TabfOneInstance;
 class TLMDIniCtrl;
 class TSMVersionInfo;
-class TStoredComponent;
 class TLMDAboutDlg;
 
 class TMainForm : public TForm {
@@ -49,7 +49,7 @@ public:
     TLMDSpeedButton* ExitButton = nullptr;
     TabfFileOperation* abfFileOperation1 = nullptr;
     TLMDAboutDlg* LMDAboutDlg1 = nullptr;
-    TStoredComponent* abfOneInstance1 = nullptr;
+    TabfOneInstance* abfOneInstance1 = nullptr;
     TSMVersionInfo* SMVersionInfo1 = nullptr;
     TSMVersionInfo* SMVersionInfo2 = nullptr;
     TLMDIniCtrl* LMDIniCtrl1 = nullptr;

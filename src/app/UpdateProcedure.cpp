@@ -17,7 +17,10 @@ std::string withoutLineEnd(std::string text)
 }
 } // namespace
 
-std::string UpdateCopySource(const std::string& updateFolder) { return updateFolder + sourceSuffix; }
+std::string UpdateCopySource(const std::string& updateFolder)
+{
+    return updateFolder + sourceSuffix;
+}
 
 void PrepareUpdateCopy(TabfFileOperation& copyJob, TLMDIniCtrl& settings, const std::string& programFolder)
 {

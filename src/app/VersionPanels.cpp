@@ -14,7 +14,8 @@ std::string ModuleFileName()
     return std::string(path, n);
 }
 
-// A component with the stored settings the main window gives the one of that name.
+} // namespace
+
 void ConfigureAsInMainForm(TComponent& component, const std::string& name)
 {
     for (const ComponentDescription& c : MainFormDescription().Components) {
@@ -29,7 +30,6 @@ void ConfigureAsInMainForm(TComponent& component, const std::string& name)
     }
     throw EComponentError("Component " + name + " not found");
 }
-} // namespace
 
 UtilityPlace RunningUtility()
 {

@@ -9,7 +9,11 @@
 #include <array>
 #include <string>
 
+class TComponent;
 class TLMDIniCtrl;
+
+// Gives a component the stored settings that the main window gives its component of that name.
+void ConfigureAsInMainForm(TComponent& component, const std::string& name);
 
 struct VersionPanelRow {
     const char* Key;

@@ -1,5 +1,7 @@
 #include "cli/TextOutput.h"
 
+#include "app/VersionPanels.h"
+
 #include <cstdio>
 
 namespace {
@@ -79,4 +81,12 @@ std::string PlainText(const std::string& raw)
         }
     }
     return out;
+}
+
+std::string VersionListingJson(const VersionListing& panel)
+{
+    std::string out = "{";
+    for (const VersionPanelRow& row : VersionPanelRows)
+        out += (out.size() > 1 ? ", " : "") + JsonString(row.Key) + ": " + JsonString(panel.Values(row.Key));
+    return out + "}";
 }

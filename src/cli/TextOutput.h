@@ -3,7 +3,11 @@
 // never a control character that would act on the terminal.
 #include <string>
 
+class VersionListing;
+
 // A JSON string literal, quotes included.
 std::string JsonString(const std::string& raw);
 // One value per line: control characters shown as \xHH.
 std::string PlainText(const std::string& raw);
+// A version panel as a JSON object of its four rows, in their order.
+std::string VersionListingJson(const VersionListing& panel);

@@ -1,14 +1,13 @@
 // versions: what the utility's two version panels would show, computed by the panels' own code.
 #include "app/VersionPanels.h"
 #include "cli/Commands.h"
+#include "cli/ProgramFolderOption.h"
 #include "cli/TextOutput.h"
 #include "platform/system.h"
 
 #include <cstdio>
 #include <exception>
-#include <filesystem>
 #include <string>
-#include <system_error>
 
 namespace {
 const char usageText[] =
@@ -33,20 +32,6 @@ int usageError(const std::string& message)
     return 2;
 }
 
-std::string defaultProgramFolder()
-{
-    char self[MAX_PATH * 4] = {};
-    const DWORD n = GetModuleFileNameA(nullptr, self, sizeof self);
-    std::error_code ec;
-    if (n > 0 && n < sizeof self) {
-        const std::filesystem::path beside = std::filesystem::path(std::string(self, n)).parent_path();
-        if (std::filesystem::is_regular_file(beside / "tallyrune-update", ec))
-            return beside.string();
-    }
-    const std::filesystem::path here = std::filesystem::current_path(ec);
-    return ec ? std::string(".") : here.string();
-}
-
 std::string plainBlock(const char* title, const VersionListing& panel)
 {
     std::string out = std::string(title) + "\n";
@@ -55,20 +40,12 @@ std::string plainBlock(const char* title, const VersionListing& panel)
     return out;
 }
 
-std::string jsonObject(const VersionListing& panel)
-{
-    std::string out = "{";
-    for (const VersionPanelRow& row : VersionPanelRows)
-        out += (out.size() > 1 ? ", " : "") + JsonString(row.Key) + ": " + JsonString(panel.Values(row.Key));
-    return out + "}";
-}
 } // namespace
 
 int RunVersionsCommand(const CommandArgs& args)
 {
     bool json = false;
-    std::string folder;
-    bool folderGiven = false;
+    ProgramFolderOption programFolder;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a == "--help" || a == "-h") {
@@ -76,26 +53,14 @@ int RunVersionsCommand(const CommandArgs& args)
             return 0;
         } else if (a == "--json") {
             json = true;
-        } else if (a == "--program-folder") {
-            if (i + 1 >= args.size())
-                return usageError("--program-folder needs a folder");
-            folder = args[++i];
-            folderGiven = true;
-        } else if (a.rfind("--program-folder=", 0) == 0) {
-            folder = a.substr(a.find('=') + 1);
-            folderGiven = true;
+        } else if (programFolder.Take(args, i)) {
+            if (!programFolder.Error().empty())
+                return usageError(programFolder.Error());
         } else {
             return usageError("unexpected argument '" + PlainText(a) + "'");
         }
     }
-    if (folderGiven && folder.empty())
-        return usageError("--program-folder needs a folder");
-    if (!folderGiven)
-        folder = defaultProgramFolder();
-    // The utility always knows its folder as a full path.
-    std::error_code ec;
-    if (const std::filesystem::path full = std::filesystem::absolute(folder, ec); !ec)
-        folder = full.string();
+    const std::string folder = programFolder.Folder();
 
     VersionPanelsReading reading;
     try {
@@ -106,7 +71,7 @@ int RunVersionsCommand(const CommandArgs& args)
     }
     std::string out;
     if (json) {
-        out = "{\"current\": " + jsonObject(reading.Current) + ", \"update\": " + jsonObject(reading.Update) +
+        out = "{\"current\": " + VersionListingJson(reading.Current) + ", \"update\": " + VersionListingJson(reading.Update) +
               ", \"update_colour\": " +
               (reading.Update.FontColor() == clUpdateFound ? "\"green\"" : "\"red\"") +
               ", \"update_file\": " + JsonString(reading.UpdateFile) + "}\n";

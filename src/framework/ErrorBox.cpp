@@ -1,7 +1,5 @@
 #include "framework/ErrorBox.h"
 
-#include "platform/desktop.h"
-
 #include <QApplication>
 #include <QMessageBox>
 #include <QPointer>
@@ -29,11 +27,10 @@ void ShowErrorBox(const std::string& text, const std::string& caption)
 
     {
         // Owned by no window of ours, so that disabling them leaves the box alone.
-        QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(caption), QString::fromStdString(text),
+        QMessageBox box(QMessageBox::Critical, QString::fromStdString(caption), QString::fromStdString(text),
                         QMessageBox::Ok);
         box.setObjectName(QStringLiteral("ErrorBox"));
         box.setTextFormat(Qt::PlainText);
-        box.setIconPixmap(wincompat::stockIcon(IDI_HAND));
         box.exec();
     }
 

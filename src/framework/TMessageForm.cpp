@@ -61,7 +61,10 @@ int mulDiv(int number, int numerator, int denominator)
     return (number * numerator + denominator / 2) / denominator;
 }
 
-bool inSet(TMsgDlgButtons set, int ordinal) { return (set >> ordinal) & 1u; }
+bool inSet(TMsgDlgButtons set, int ordinal)
+{
+    return (set >> ordinal) & 1u;
+}
 
 std::string withoutAccelerator(const std::string& caption)
 {
@@ -209,7 +212,10 @@ void TMessageForm::showEvent(QShowEvent* event)
     }
 }
 
-void TMessageForm::reject() { done(mrCancel); }
+void TMessageForm::reject()
+{
+    done(mrCancel);
+}
 
 void TMessageForm::keyPressEvent(QKeyEvent* event)
 {
@@ -258,4 +264,7 @@ int MessageDialog(const std::string& msg, TMsgDlgType type, TMsgDlgButtons butto
     return form.exec();
 }
 
-void ShowPlainMessage(const std::string& msg) { MessageDialog(msg, mtCustom, mbOKSet, 0); }
+void ShowPlainMessage(const std::string& msg)
+{
+    MessageDialog(msg, mtCustom, mbOKSet, 0);
+}

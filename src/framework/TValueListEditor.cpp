@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <algorithm>
 
@@ -59,11 +60,12 @@ void TValueListEditor::DeleteRow(int row)
     FlagScope deleting(deleting_);
     finishEditing();
     strings_.Delete(row);
-    refreshRows();
     // The current row must exist: moving it off a row that went away is a selection like any other,
     // and its handler may change the entries again.
     const int last = RowCount() - 1;
-    if (row_ > last) {
+    const bool moves = row_ > last;
+    refreshRows();
+    if (moves) {
         SelectCell(col_, last);
         setCurrent(col_, std::min(last, RowCount() - 1));
     }
@@ -116,8 +118,35 @@ void TValueListEditor::setCurrent(int col, int row)
 void TValueListEditor::showEditor()
 {
     QTableWidgetItem* current = item(row_, col_);
-    if (current != nullptr && (current->flags() & Qt::ItemIsEditable) && state() != EditingState)
-        editItem(current);
+    if (current == nullptr || !(current->flags() & Qt::ItemIsEditable) || state() == EditingState)
+        return;
+    editItem(current);
+    if (QWidget* editor = indexWidget(currentIndex()))
+        editor->installEventFilter(this);
+}
+
+bool TValueListEditor::eventFilter(QObject* watched, QEvent* event)
+{
+    // Left at the very start of the value's text leaves the editor for the key cell, as an arrow
+    // key does anywhere else in the grid.
+    auto* editor = qobject_cast<QLineEdit*>(watched);
+    if (editor != nullptr && event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            // The typed text is kept, and Enter is the window's, as it is in any other field.
+            finishEditing();
+            showEditor();
+            if (window() != this)
+                QCoreApplication::sendEvent(window(), key);
+            return true;
+        }
+        if (key->key() == Qt::Key_Left && key->modifiers() == Qt::NoModifier && editor->cursorPosition() == 0 &&
+            !editor->hasSelectedText()) {
+            moveCurrent(col_ - 1, row_);
+            return true;
+        }
+    }
+    return QTableWidget::eventFilter(watched, event);
 }
 
 void TValueListEditor::finishEditing()

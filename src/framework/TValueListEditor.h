@@ -50,6 +50,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
     // Whether the cell may become current: the event first, then the grid's rule.
     virtual bool SelectCell(int col, int row);

@@ -11,6 +11,7 @@
 #include "shell/TabfFileOperation.h"
 #include "support/ModalScript.h"
 #include "support/TempDir.h"
+#include "support/UpdatePath.h"
 
 #include <QFontInfo>
 #include <QFontMetrics>
@@ -45,17 +46,6 @@ protected:
     std::unique_ptr<TMainForm> form;
 };
 
-void setUpdatePath(const std::string& value)
-{
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Harrowmere\\Tallyrune\\Application", 0, nullptr, 0,
-                              KEY_ALL_ACCESS, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    ASSERT_EQ(RegSetValueExA(key, "Update Path", 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                             static_cast<DWORD>(value.size() + 1)),
-              ERROR_SUCCESS);
-    RegCloseKey(key);
-}
 } // namespace
 
 TEST_F(MainWindow, GeometryColoursAndCaption)

@@ -4,6 +4,7 @@
 #include "framework/TApplication.h"
 #include "platform/registry.h"
 #include "support/ModalScript.h"
+#include "support/UpdatePath.h"
 #include "support/TempDir.h"
 
 #include <QTest>
@@ -13,14 +14,8 @@
 TEST(StartupError, WrongTypeOfUpdatePathIsShownAndTheWindowStillOpens)
 {
     ScopedCompatRoot root;
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Harrowmere\\Tallyrune\\Application", 0, nullptr, 0,
-                              KEY_ALL_ACCESS, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
     const DWORD number = 7;
-    ASSERT_EQ(RegSetValueExA(key, "Update Path", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number),
-              ERROR_SUCCESS);
-    RegCloseKey(key);
+    setUpdatePath(&number, sizeof number, REG_DWORD);
 
     TApplication& app = TApplication::Instance();
     app.Reset();
@@ -34,8 +29,12 @@ TEST(StartupError, WrongTypeOfUpdatePathIsShownAndTheWindowStillOpens)
 
     // The steps before the failing read were done; the window is whole and opens.
     EXPECT_EQ(form->Edit1->Text(), ProgramFolder());
+    // Showing it refills the update panel, which reads the same value: shown again, window stays.
+    script.then("ErrorBox", clickButton("OK"));
     form->show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    QTRY_VERIFY_WITH_TIMEOUT(script.finished(), 5000);
+    EXPECT_EQ(script.unexpected(), 0);
     EXPECT_TRUE(form->isVisible());
     form.reset();
     app.Reset();

@@ -11,6 +11,7 @@
 #include "shell/TabfFileOperation.h"
 #include "support/ModalScript.h"
 #include "support/UpdateInstall.h"
+#include "support/UpdatePath.h"
 
 #include <QApplication>
 #include <QDate>
@@ -367,7 +368,7 @@ TEST_F(UpdateFromWindow, UpdatePathThatWouldCopyTheWrongThingsIsRefused)
             r.value = install.update().string() + "=" + elsewhere;
         if (std::string(r.name) == "line break")
             r.value = install.update().string() + "\n" + install.update().string();
-        setUpdatePathValue(r.value);
+        setUpdatePath(r.value);
         open(install);
         const auto before = install.installedFiles();
         ModalScript script;

@@ -49,8 +49,8 @@ TEST_F(ErrorBoxes, FullStopIsAddedWhenTheLastCharacterSortsAfterIt)
         {"Stop!", "Stop!"},
         {"Code 5", "Code 5."},
         {"(in brackets)", "(in brackets)"}, // ')' sorts before '.'
-        {"a/", "a/."},                     // '/' sorts right after '.'
-        {"minus-", "minus-"},              // '-' sorts right before '.'
+        {"a/", "a/."},                      // '/' sorts right after '.'
+        {"minus-", "minus-"},               // '-' sorts right before '.'
         {"", ""},
         {"caf\xc3\xa9", "caf\xc3\xa9."}, // bytes above 127 sort after '.'
     };
@@ -67,7 +67,7 @@ TEST_F(ErrorBoxes, HandlerErrorShowsTitleStopIconAndOneOkButton)
         auto* message = qobject_cast<QMessageBox*>(box);
         ASSERT_NE(message, nullptr);
         buttonCount = static_cast<int>(message->buttons().size());
-        iconKey = message->iconPixmap().isNull() ? QString() : QStringLiteral("set");
+        iconKey = message->icon() == QMessageBox::Critical ? QStringLiteral("stop") : QString();
         EXPECT_EQ(message->iconPixmap().size(), QSize(32, 32));
         clickButton("OK")(box);
     });
@@ -77,7 +77,7 @@ TEST_F(ErrorBoxes, HandlerErrorShowsTitleStopIconAndOneOkButton)
     EXPECT_EQ(script.seen()[0].text, "Failed to create key Update.");
     EXPECT_EQ(script.seen()[0].caption, "Update Utility");
     EXPECT_EQ(buttonCount, 1);
-    EXPECT_EQ(iconKey, "set");
+    EXPECT_EQ(iconKey, "stop");
 }
 
 TEST_F(ErrorBoxes, MarkupInAMessageIsShownAsText)

@@ -28,7 +28,10 @@ protected:
     void TearDown() override { TApplication::Instance().Reset(); }
 };
 
-int rounded(int a, int b, int c) { return (a * b + c / 2) / c; }
+int rounded(int a, int b, int c)
+{
+    return (a * b + c / 2) / c;
+}
 
 struct Measures {
     int W, H;
@@ -56,7 +59,10 @@ std::vector<QPushButton*> buttonsOf(const QWidget& form)
     return v;
 }
 
-int halfScreen() { return QGuiApplication::primaryScreen()->geometry().width() / 2; }
+int halfScreen()
+{
+    return QGuiApplication::primaryScreen()->geometry().width() / 2;
+}
 
 } // namespace
 
@@ -140,7 +146,8 @@ TEST_F(MessageBoxes, ShortPlainTextGetsTheButtonRowsWidthAndNoIcon)
     EXPECT_EQ(buttons[0]->objectName(), "OK");
     EXPECT_EQ(form.width(), m.minButtonWidth() + 2 * m.hMargin());
     EXPECT_EQ(buttons[0]->x(), m.hMargin());
-    EXPECT_EQ(buttons[0]->y(), label->height() + m.vMargin() + m.vSpacing()) << "no icon: the block is the text's height";
+    EXPECT_EQ(buttons[0]->y(), label->height() + m.vMargin() + m.vSpacing())
+        << "no icon: the block is the text's height";
     EXPECT_LT(buttons[0]->y(), 32 + m.vMargin());
 }
 

@@ -23,7 +23,10 @@ ModalScript::ModalScript()
     timer_.start(10);
 }
 
-ModalScript::~ModalScript() { timer_.stop(); }
+ModalScript::~ModalScript()
+{
+    timer_.stop();
+}
 
 ModalScript& ModalScript::then(const QString& kind, Answer answer)
 {

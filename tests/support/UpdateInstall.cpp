@@ -12,9 +12,8 @@ constexpr char appKey[] = "Software\\Harrowmere\\Tallyrune";
 void writeProgramFile(const std::filesystem::path& path, const std::string& fileVersion)
 {
     using namespace verwriter;
-    std::vector<std::pair<std::string, std::string>> strings = {{"ProductName", "Tallyrune"},
-                                                                {"ProductVersion", "1.0"},
-                                                                {"LegalCopyright", "Harrowmere"}};
+    std::vector<std::pair<std::string, std::string>> strings = {
+        {"ProductName", "Tallyrune"}, {"ProductVersion", "1.0"}, {"LegalCopyright", "Harrowmere"}};
     if (!fileVersion.empty())
         strings.emplace_back("FileVersion", fileVersion);
     std::filesystem::create_directories(path.parent_path());
@@ -47,17 +46,6 @@ std::map<std::string, std::string> UpdateInstall::installedFiles() const
             files[std::filesystem::relative(it->path(), program()).string()] = readFile(it->path());
     }
     return files;
-}
-
-void setUpdatePathValue(const std::string& value)
-{
-    HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, (std::string(appKey) + "\\Application").c_str(), 0, nullptr, 0,
-                        KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS)
-        throw std::runtime_error("cannot create the Application key");
-    RegSetValueExA(key, "Update Path", 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                   static_cast<DWORD>(value.size() + 1));
-    RegCloseKey(key);
 }
 
 std::optional<std::string> lastUpdateValue()

@@ -28,7 +28,5 @@ private:
 
 // A PE file whose version resource names the product and carries the file version text.
 void writeProgramFile(const std::filesystem::path& path, const std::string& fileVersion);
-// Sets or removes "Update Path" in HKLM\Software\Harrowmere\Tallyrune\Application.
-void setUpdatePathValue(const std::string& value);
 // "LastUpdate" in HKLM\...\Update, or nullopt when there is none.
 std::optional<std::string> lastUpdateValue();

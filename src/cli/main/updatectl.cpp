@@ -17,6 +17,8 @@ const Subcommand subcommands[] = {
     {"verinfo", "verinfo [--json] FILE...            show the version information of files", RunVerinfoCommand},
     {"versions", "versions [--json] [--program-folder DIR]   what the utility's version panels show",
      RunVersionsCommand},
+    {"update", "update [--yes] [--json] [--program-folder DIR]   run the update as the utility's window does",
+     RunUpdateCommand},
 };
 
 void usage(std::FILE* out)

@@ -1,5 +1,7 @@
 #include "app/MainFormDescription.h"
 
+#include "app/MakerContacts.h"
+
 // Layout for 96 dpi; positions are left, top in the parent's client pixels.
 namespace {
 const StoredFont windowFont{"MS Sans Serif", -11, "[]", "clWindowText", "DEFAULT_CHARSET"};
@@ -103,9 +105,9 @@ const FormDescription& MainFormDescription()
               {"IconStyle", "isStandard"},
               {"UseResInfo", "True"},
               {"UseResVersionInfoStyle", "vsFileFull"},
-              {"Copyright", "Copyright (C) 2026 Harrowmere Software"},
-              {"EMail", "support@harrowmere.example"},
-              {"Jump", "https://www.harrowmere.example/"}}},
+              {"Copyright", maker::Copyright},
+              {"EMail", maker::Email},
+              {"Jump", maker::Website}}},
             {"abfOneInstance1", "TabfOneInstance",
              {{"Message", "Update Utility is already running. You can only run one instance of this program."},
               {"ShowMessage", "True"}}},

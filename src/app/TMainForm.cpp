@@ -1,5 +1,7 @@
 #include "app/TMainForm.h"
 
+#include "about/TLMDAboutDlg.h"
+#include "app/HelpText.h"
 #include "app/MainFormDescription.h"
 #include "app/UpdateProcedure.h"
 #include "app/VersionPanels.h"
@@ -9,9 +11,9 @@
 #include "controls/TLMDLabel.h"
 #include "controls/TLMDSpeedButton.h"
 #include "framework/Exceptions.h"
+#include "framework/MessageDialog.h"
 #include "framework/StdControls.h"
 #include "framework/TApplication.h"
-#include "framework/TStoredComponent.h"
 #include "framework/TValueListEditor.h"
 #include "platform/system.h"
 #include "settings/TLMDIniCtrl.h"
@@ -44,7 +46,7 @@ void RegisterMainFormClasses()
     RegisterComponentClass("TabfFileOperation", [](TComponent* o) { return new TabfFileOperation(o); });
     RegisterComponentClass("TSMVersionInfo", [](TComponent* o) { return new TSMVersionInfo(o); });
     RegisterComponentClass("TLMDIniCtrl", [](TComponent* o) { return new TLMDIniCtrl(o); });
-    RegisterComponentClass("TLMDAboutDlg", [](TComponent* o) { return new TStoredComponent(o); });
+    RegisterComponentClass("TLMDAboutDlg", [](TComponent* o) { return new TLMDAboutDlg(o); });
     RegisterComponentClass("TabfOneInstance", [](TComponent* o) { return new TabfOneInstance(o); });
 }
 
@@ -90,7 +92,7 @@ void TMainForm::bindComponents()
     AboutButton = find<TLMDSpeedButton>("AboutButton");
     ExitButton = find<TLMDSpeedButton>("ExitButton");
     abfFileOperation1 = find<TabfFileOperation>("abfFileOperation1");
-    LMDAboutDlg1 = find<TStoredComponent>("LMDAboutDlg1");
+    LMDAboutDlg1 = find<TLMDAboutDlg>("LMDAboutDlg1");
     abfOneInstance1 = find<TabfOneInstance>("abfOneInstance1");
     SMVersionInfo1 = find<TSMVersionInfo>("SMVersionInfo1");
     SMVersionInfo2 = find<TSMVersionInfo>("SMVersionInfo2");
@@ -109,6 +111,8 @@ void TMainForm::bindComponents()
     ValueListEditor1->OnExit = [this](TComponent* sender) { ValueListEditor1Exit(sender); };
     ValueListEditor2->OnExit = [this](TComponent* sender) { ValueListEditor2Exit(sender); };
     OnShow = [this] { FormShow(this); };
+    AboutButton->OnClick = [this](TComponent* sender) { AboutButtonClick(sender); };
+    HelpButton->OnClick = [this](TComponent* sender) { HelpButtonClick(sender); };
 }
 
 void TMainForm::FormCreate(TComponent*)
@@ -177,3 +181,7 @@ void TMainForm::ValueListEditor2SelectCell(TComponent*, int, int, bool&) { click
 void TMainForm::ValueListEditor1Exit(TComponent*) { clickFromCode(LMDButton3); }
 
 void TMainForm::ValueListEditor2Exit(TComponent*) { clickFromCode(LMDButton4); }
+
+void TMainForm::AboutButtonClick(TComponent*) { LMDAboutDlg1->Execute(); }
+
+void TMainForm::HelpButtonClick(TComponent*) { ShowPlainMessage(HelpText()); }

@@ -21,7 +21,7 @@ class TabfFileOperation;
 class TabfOneInstance;
 class TLMDIniCtrl;
 class TSMVersionInfo;
-class TStoredComponent;
+class TLMDAboutDlg;
 
 class TMainForm : public TForm {
     Q_OBJECT
@@ -48,7 +48,7 @@ public:
     TLMDSpeedButton* AboutButton = nullptr;
     TLMDSpeedButton* ExitButton = nullptr;
     TabfFileOperation* abfFileOperation1 = nullptr;
-    TStoredComponent* LMDAboutDlg1 = nullptr;
+    TLMDAboutDlg* LMDAboutDlg1 = nullptr;
     TabfOneInstance* abfOneInstance1 = nullptr;
     TSMVersionInfo* SMVersionInfo1 = nullptr;
     TSMVersionInfo* SMVersionInfo2 = nullptr;
@@ -67,6 +67,8 @@ public:
     void ValueListEditor2SelectCell(TComponent* sender, int ACol, int ARow, bool& CanSelect);
     void ValueListEditor1Exit(TComponent* sender);
     void ValueListEditor2Exit(TComponent* sender);
+    void AboutButtonClick(TComponent* sender);
+    void HelpButtonClick(TComponent* sender);
 
 private:
     template <class T> T* find(const char* name);

@@ -6,10 +6,15 @@
 
 #include <QAbstractButton>
 #include <QCloseEvent>
+#include <QEventLoop>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QScreen>
 #include <algorithm>
+
+namespace {
+constexpr int modalCancel = 2; // what closing a modal window from its title bar answers
+} // namespace
 
 TForm::TForm(TComponent* owner) : QWidget(nullptr), TControl(owner, this)
 {
@@ -160,6 +165,28 @@ void TForm::keyPressEvent(QKeyEvent* event)
     QWidget::keyPressEvent(event);
 }
 
+int TForm::ShowModal()
+{
+    modalResult_ = 0;
+    setWindowModality(Qt::ApplicationModal);
+    show();
+    QEventLoop loop;
+    modalLoop_ = &loop;
+    if (modalResult_ == 0 && isVisible())
+        loop.exec(QEventLoop::DialogExec);
+    modalLoop_ = nullptr;
+    hide();
+    setWindowModality(Qt::NonModal);
+    return modalResult_;
+}
+
+void TForm::SetModalResult(int result)
+{
+    modalResult_ = result;
+    if (result != 0 && modalLoop_ != nullptr)
+        modalLoop_->quit();
+}
+
 void TForm::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
@@ -186,6 +213,10 @@ void TForm::showEvent(QShowEvent* event)
 void TForm::closeEvent(QCloseEvent* event)
 {
     event->accept();
+    if (modalLoop_ != nullptr) {
+        SetModalResult(modalResult_ != 0 ? modalResult_ : modalCancel);
+        return;
+    }
     if (TApplication::Instance().MainForm() == this)
         TApplication::Instance().Terminate();
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 class QAbstractButton;
+class QEventLoop;
 
 class TForm : public QWidget, public TControl {
     Q_OBJECT
@@ -30,6 +31,13 @@ public:
     void SetDefaultButton(QAbstractButton* button) { defaultButton_ = button; }
     QAbstractButton* DefaultButton() const { return defaultButton_; }
 
+    // Shows the window modal to the whole application and returns once a modal result is set or
+    // the window is closed (closing it from its title bar gives 2, cancel).
+    int ShowModal();
+    int ModalResult() const { return modalResult_; }
+    // Non-zero ends a modal showing with that result.
+    void SetModalResult(int result);
+
     // The controls that take the focus with Tab, in tab order.
     std::vector<QWidget*> TabChain() const;
 
@@ -45,6 +53,8 @@ private:
     void orderTabs();
 
     QAbstractButton* defaultButton_ = nullptr;
+    QEventLoop* modalLoop_ = nullptr;
+    int modalResult_ = 0;
     std::vector<TControl*> controls_;
     bool centred_ = false;
     bool shownOnce_ = false;

@@ -1,5 +1,6 @@
 #pragma once
-// The shell's file operation (copy, move, delete, rename) with its progress window.
+// The shell: its file operation (copy, move, delete, rename) with its progress window, opening a
+// document or address with its default action, and the standard About box.
 #include "platform/wintypes.h"
 
 #ifdef _WIN32
@@ -42,4 +43,24 @@ struct SHFILEOPSTRUCTA {
 
 // Returns 0 when everything was done, a Windows error code otherwise (ERROR_CANCELLED for a cancel).
 int SHFileOperationA(SHFILEOPSTRUCTA* request);
+
+#define SW_HIDE 0
+#define SW_SHOWNORMAL 1
+
+// ShellExecuteA's failures: a result of 32 or less.
+#define SE_ERR_FNF 2
+#define SE_ERR_PNF 3
+#define SE_ERR_ACCESSDENIED 5
+#define SE_ERR_OOM 8
+#define SE_ERR_SHARE 26
+#define SE_ERR_ASSOCINCOMPLETE 27
+#define SE_ERR_NOASSOC 31
+
+// Opens file (a document, folder or address with a scheme such as https: or mailto:) with the
+// desktop's default action. Returns a value above 32 on success. Only the default verb ("open") is
+// offered; a link never starts a program with parameters.
+HINSTANCE ShellExecuteA(HWND owner, LPCSTR operation, LPCSTR file, LPCSTR parameters, LPCSTR directory, INT showCmd);
+
+// The standard About box, modal to owner. app may hold "title#first line"; otherStuff follows it.
+INT ShellAboutA(HWND owner, LPCSTR app, LPCSTR otherStuff, HICON icon);
 #endif

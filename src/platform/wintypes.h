@@ -47,6 +47,11 @@ struct HWND__;
 using HWND = HWND__*;
 struct HANDLE__;
 using HANDLE = HANDLE__*;
+struct HINSTANCE__;
+using HINSTANCE = HINSTANCE__*;
+struct HICON__;
+using HICON = HICON__*;
+using INT = int;
 #define INVALID_HANDLE_VALUE (reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-1)))
 
 struct FILETIME {

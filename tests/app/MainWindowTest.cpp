@@ -9,6 +9,7 @@
 #include "framework/TValueListEditor.h"
 #include "platform/registry.h"
 #include "shell/TabfFileOperation.h"
+#include "support/ModalScript.h"
 #include "support/TempDir.h"
 #include "support/UpdatePath.h"
 
@@ -137,11 +138,16 @@ TEST_F(MainWindow, FocusStartsOnUpdateAndTabCyclesTheThreeButtons)
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     EXPECT_EQ(QApplication::focusWidget(), form->UpdateButton);
 
-    // The speed buttons answer the mouse but never take the focus.
-    for (QWidget* speed : {static_cast<QWidget*>(form->HelpButton), static_cast<QWidget*>(form->AboutButton)}) {
+    // The speed buttons answer the mouse but never take the focus; the boxes they open are closed.
+    const std::pair<QWidget*, QString> speeds[] = {{form->HelpButton, "TMessageForm"},
+                                                   {form->AboutButton, "LMDAboutForm"}};
+    for (const auto& [speed, box] : speeds) {
         EXPECT_EQ(speed->focusPolicy(), Qt::NoFocus);
+        ModalScript script;
+        script.then(box, pressKey(Qt::Key_Escape));
         QTest::mouseClick(speed, Qt::LeftButton);
-        EXPECT_EQ(QApplication::focusWidget(), form->UpdateButton);
+        EXPECT_TRUE(script.finished());
+        EXPECT_EQ(form->focusWidget(), form->UpdateButton);
     }
 }
 

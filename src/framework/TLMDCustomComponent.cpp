@@ -1,4 +1,4 @@
-#include "settings/TLMDCustomComponent.h"
+#include "framework/TLMDCustomComponent.h"
 
 TLMDCustomComponent::TLMDCustomComponent(TComponent* owner) : TComponent(owner) {}
 

@@ -1,0 +1,7 @@
+#include "about/TLMDApplication.h"
+
+TLMDApplication& LMDApplication()
+{
+    static TLMDApplication application;
+    return application;
+}

@@ -1,0 +1,2 @@
+// Windows answers GlobalMemoryStatusEx, GlobalMemoryStatus, GetSystemInfo and GetVersionExA itself.
+#include "platform/sysinfo.h"

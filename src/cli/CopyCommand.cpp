@@ -14,8 +14,10 @@ namespace {
 
 constexpr char usageText[] = "Usage: tallyrune-updatectl copy [--title TEXT] [--pairs] [--quiet] SOURCE... DEST\n"
                              "  Copies every SOURCE (a file, a folder or a pattern such as 'update/*.*') into the\n"
-                             "  folder DEST, overwriting without asking. With --pairs each SOURCE is SRC=DST and\n"
-                             "  DEST is the folder relative destinations start from.\n";
+                             "  folder DEST, overwriting without asking; files already the same are left alone.\n"
+                             "  With --pairs each SOURCE is SRC=DST and DEST is the folder relative destinations\n"
+                             "  start from. Prints how many files were copied and how many were unchanged,\n"
+                             "  unless --quiet.\n";
 
 int usageError(const std::string& message)
 {
@@ -75,6 +77,7 @@ public:
 
     void finished(const wincompat::CopyProgress& p, DWORD) override
     {
+        totals_ = p;
         if (!bar_)
             return;
         draw(p, Clock::now());
@@ -83,6 +86,7 @@ public:
 
     const std::string& firstPath() const { return firstPath_; }
     DWORD firstCode() const { return firstCode_; }
+    const wincompat::CopyProgress& totals() const { return totals_; }
 
 private:
     using Clock = std::chrono::steady_clock;
@@ -115,7 +119,15 @@ private:
     Clock::time_point start_ = Clock::now(), last_ = Clock::now();
     std::string firstPath_;
     DWORD firstCode_ = 0;
+    wincompat::CopyProgress totals_;
 };
+
+// "3 files copied, 97 unchanged.": what an administrator checks after re-running an update.
+void printTotals(const wincompat::CopyProgress& p)
+{
+    std::printf("%llu file%s copied, %llu unchanged.\n", static_cast<unsigned long long>(p.filesCopied),
+                p.filesCopied == 1 ? "" : "s", static_cast<unsigned long long>(p.filesUnchanged));
+}
 
 // Installs the sink for one run and takes it away again, also when an exception passes.
 class SinkGuard {
@@ -190,7 +202,10 @@ int RunCopyCommand(const CommandArgs& args)
         handled = true;
     });
 
-    if (job.Copy())
+    const bool copied = job.Copy();
+    if (!quiet)
+        printTotals(progress.totals());
+    if (copied)
         return 0;
     while (!errorText.empty() && (errorText.back() == '\n' || errorText.back() == '\r'))
         errorText.pop_back();

@@ -60,6 +60,27 @@ TEST(CopyEdges, FolderLinkInTheProgramFolderIsFollowedAndKept)
     EXPECT_TRUE(stagingLeftovers(data).empty());
 }
 
+// A link that another user placed in the program folder must not send the update elsewhere.
+TEST(CopyEdges, FolderLinkOfAnotherUserIsNotFollowed)
+{
+    if (!isRoot())
+        GTEST_SKIP() << "needs root to own a link as another user";
+    TempDir t;
+    fs::create_directories(t / "elsewhere");
+    fs::create_directories(t / "p");
+    fs::create_symlink(t / "elsewhere", t / "p" / "data");
+    ASSERT_EQ(::lchown((t / "p" / "data").c_str(), 65534, 65534), 0);
+    writeFile(t / "u" / "data" / "x", "x");
+    writeFile(t / "u" / "a", "a");
+    EXPECT_EQ(copyAll(t / "u", t / "p"), ERROR_ACCESS_DENIED);
+    EXPECT_TRUE(fs::is_empty(t / "elsewhere"));
+    EXPECT_FALSE(fs::exists(t / "p" / "a"));
+
+    ASSERT_EQ(::lchown((t / "p" / "data").c_str(), 0, 0), 0);
+    EXPECT_EQ(copyAll(t / "u", t / "p"), 0);
+    EXPECT_EQ(readFile(t / "elsewhere" / "x"), "x");
+}
+
 TEST(CopyEdges, NamesMatchWithoutRegardToCaseAndKeepTheInstalledName)
 {
     TempDir t;

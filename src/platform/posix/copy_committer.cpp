@@ -3,6 +3,7 @@
 #include "platform/posix/copy_paths.h"
 #include "platform/posix/copy_syscalls.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
@@ -38,6 +39,10 @@ int CopyCommitter::openFolder(const PlannedFolder& folder)
 
 void CopyCommitter::rename(PlannedFolder& folder, bool& skipRest)
 {
+    if (std::none_of(folder.entries.begin(), folder.entries.end(), [](const PlannedEntry& e) {
+            return e.outcome == Outcome::Staged || (e.outcome == Outcome::Unchanged && e.attrsDiffer);
+        }))
+        return;
     UniqueFd dir(openFolder(folder));
     if (!dir) {
         int err = errno;
@@ -105,6 +110,11 @@ bool CopyCommitter::applyFolderAttributes()
         UniqueFd dir(openFolder(*it));
         if (!dir)
             continue; // not created: its failure was reported
+        struct stat st;
+        if (::fstat(dir.get(), &st) == 0 && (st.st_mode & 07777) == it->mode &&
+            st.st_mtim.tv_sec == it->times[1].tv_sec && st.st_mtim.tv_nsec == it->times[1].tv_nsec &&
+            st.st_atim.tv_sec == it->times[0].tv_sec && st.st_atim.tv_nsec == it->times[0].tv_nsec)
+            continue; // an unchanged folder of an update run again
         if (calls.fchmod(dir.get(), it->mode) != 0 || calls.futimens(dir.get(), it->times) != 0) {
             ok_ = false;
             if (!reporter_.failErrno("set the attributes of", it->path, errno))
@@ -135,6 +145,9 @@ bool CopyCommitter::commit()
 void CopyCommitter::rollback()
 {
     for (PlannedFolder& folder : plan_.folders) {
+        if (std::none_of(folder.entries.begin(), folder.entries.end(),
+                         [](const PlannedEntry& e) { return e.outcome == Outcome::Staged; }))
+            continue;
         UniqueFd dir(openFolder(folder));
         for (PlannedEntry& e : folder.entries)
             if (e.outcome == Outcome::Staged) {

@@ -22,6 +22,9 @@ constexpr std::size_t kFallbackBuffer = 1u << 20;
 constexpr std::size_t kCompareBuffer = 1u << 20;
 // Below this, a file's cached pages are too few to be worth the extra calls.
 constexpr std::uint64_t kDropCacheFrom = 64u << 10;
+// An unchanged file's pages are the installed program's, worth keeping; only files this large
+// are read past the cache's use (the update's copy included) and handed back after comparing.
+constexpr std::uint64_t kDropComparedFrom = 16u << 20;
 // A batch of small files is one task: enough work to outweigh handing it over, few enough files
 // that the threads share a folder's work evenly.
 constexpr std::size_t kBatchFiles = 32;
@@ -290,7 +293,7 @@ bool CopyStager::sameContents(PlannedEntry& e, int srcFd, int dstFd)
         left.resize(piece);
         right.resize(piece);
     }
-    const bool dropCache = e.size >= kDropCacheFrom;
+    const bool dropCache = e.size >= kDropComparedFrom;
     if (dropCache) {
         ::posix_fadvise(in.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
         ::posix_fadvise(old.get(), 0, 0, POSIX_FADV_SEQUENTIAL);

@@ -78,6 +78,7 @@ public:
     void finished(const wincompat::CopyProgress& p, DWORD) override
     {
         totals_ = p;
+        counted_ = true;
         if (!bar_)
             return;
         draw(p, Clock::now());
@@ -86,7 +87,8 @@ public:
 
     const std::string& firstPath() const { return firstPath_; }
     DWORD firstCode() const { return firstCode_; }
-    const wincompat::CopyProgress& totals() const { return totals_; }
+    // Nothing when the platform's copy reports no totals.
+    const wincompat::CopyProgress* totals() const { return counted_ ? &totals_ : nullptr; }
 
 private:
     using Clock = std::chrono::steady_clock;
@@ -120,6 +122,7 @@ private:
     std::string firstPath_;
     DWORD firstCode_ = 0;
     wincompat::CopyProgress totals_;
+    bool counted_ = false;
 };
 
 // "3 files copied, 97 unchanged.": what an administrator checks after re-running an update.
@@ -203,8 +206,8 @@ int RunCopyCommand(const CommandArgs& args)
     });
 
     const bool copied = job.Copy();
-    if (!quiet)
-        printTotals(progress.totals());
+    if (!quiet && progress.totals())
+        printTotals(*progress.totals());
     if (copied)
         return 0;
     while (!errorText.empty() && (errorText.back() == '\n' || errorText.back() == '\r'))

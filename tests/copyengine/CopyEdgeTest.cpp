@@ -34,6 +34,39 @@ TEST(CopyEdges, MoveWhosePlacingFailsKeepsItsSource)
     EXPECT_TRUE(fs::is_directory(t / "p" / "settings"));
 }
 
+// Items whose name is free are moved by renaming them, the others copied: both leave the source.
+TEST(CopyEdges, MoveMixesRenamedAndCopiedItems)
+{
+    TempDir t;
+    writeFile(t / "u" / "a.free", "a");
+    writeFile(t / "u" / "b.taken", "b");
+    writeFile(t / "u" / "c" / "inner", "c");
+    writeFile(t / "p" / "B.TAKEN", "old b");
+    ShellRequest move;
+    move.operation = FO_MOVE;
+    move.from = {(t / "u" / "*.*").string()};
+    move.to = {(t / "p").string()};
+    ASSERT_EQ(runShellWithoutWindow(move), 0);
+    EXPECT_EQ(readFile(t / "p" / "a.free"), "a");
+    EXPECT_EQ(readFile(t / "p" / "B.TAKEN"), "b");
+    EXPECT_EQ(readFile(t / "p" / "c" / "inner"), "c");
+    EXPECT_TRUE(fs::is_empty(t / "u"));
+}
+
+// The program folder itself may be reached through a link (an administrator's choice).
+TEST(CopyEdges, DestinationNamedThroughALinkIsUsed)
+{
+    TempDir t;
+    writeFile(t / "real" / "Tallyrune.exe", "old");
+    fs::create_symlink(t / "real", t / "program");
+    writeFile(t / "u" / "Tallyrune.exe", "new");
+    writeFile(t / "u" / "sub" / "x", "x");
+    ASSERT_EQ(copyAll(t / "u", t / "program"), 0);
+    EXPECT_EQ(readFile(t / "real" / "Tallyrune.exe"), "new");
+    EXPECT_EQ(readFile(t / "real" / "sub" / "x"), "x");
+    EXPECT_TRUE(fs::is_symlink(t / "program"));
+}
+
 TEST(CopyEdges, FolderLinkInTheProgramFolderIsFollowedAndKept)
 {
     TempDir t;

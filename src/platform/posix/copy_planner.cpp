@@ -199,6 +199,7 @@ std::size_t CopyPlanner::destinationFolder(const std::string& path, std::size_t 
     PlannedFolder folder;
     folder.path = path;
     folder.top = top;
+    folder.followLink = true; // named by the job: a link there is the administrator's own choice
     struct stat st;
     if (::stat(path.c_str(), &st) == 0) {
         if (!S_ISDIR(st.st_mode))

@@ -150,8 +150,8 @@ void CopyStager::stage()
     std::vector<std::size_t> held; // the folders `open` holds: the chain above the next folder
     for (std::size_t i = 0; i < count && !reporter_.stopped(); ++i) {
         PlannedFolder& folder = plan_.folders[i];
-        if (plan_.topDone[folder.top])
-            continue;
+        if (folder.parent != kNoFolder && plan_.topDone[folder.top])
+            continue; // moved already, by renaming it
         if (folder.parent != kNoFolder && failed[folder.parent]) {
             failed[i] = 1; // its parent's failure was reported
         } else {
@@ -223,7 +223,7 @@ void CopyStager::runBatch(const Batch& batch)
     for (std::size_t k = batch.first; k < batch.last; ++k) {
         PlannedEntry& e = folder.entries[k];
         const FolderRef& src = batch.src[k - batch.first];
-        if (reporter_.stopped()) {
+        if (reporter_.stopped() || plan_.topDone[e.top]) {
             e.outcome = Outcome::Skipped;
             continue;
         }
@@ -272,9 +272,12 @@ bool CopyStager::stageLink(const PlannedFolder& folder, PlannedEntry& e, int src
     const std::string tmp = stagingName(e.seq);
     if (::symlinkat(target.c_str(), dstFd, tmp.c_str()) != 0)
         return reporter_.failErrno("copy", srcPath, errno);
-    e.outcome = Outcome::Staged; // from here on the temporary file is the committer's to remove
-    if (copySystemCalls().utimensat(dstFd, tmp.c_str(), e.times, AT_SYMLINK_NOFOLLOW) != 0)
-        return reporter_.failErrno("set the times of", srcPath, errno) && false;
+    if (copySystemCalls().utimensat(dstFd, tmp.c_str(), e.times, AT_SYMLINK_NOFOLLOW) != 0) {
+        int err = errno;
+        ::unlinkat(dstFd, tmp.c_str(), 0);
+        return reporter_.failErrno("copy", srcPath, err) && false;
+    }
+    e.outcome = Outcome::Staged;
     return true;
 }
 

@@ -20,6 +20,7 @@ namespace {
 constexpr std::size_t kChunk = 16u << 20;
 constexpr std::size_t kFallbackBuffer = 1u << 20;
 constexpr std::size_t kCompareBuffer = 1u << 20;
+constexpr std::size_t kFirstComparePiece = 16u << 10;
 // Below this, a file's cached pages are too few to be worth the extra calls.
 constexpr std::uint64_t kDropCacheFrom = 64u << 10;
 // An unchanged file's pages are the installed program's, worth keeping; only files this large
@@ -38,12 +39,12 @@ bool sameTimes(const timespec a[2], const struct stat& st)
            a[0].tv_sec == st.st_atim.tv_sec && a[0].tv_nsec == st.st_atim.tv_nsec;
 }
 
-// Reads exactly `size` bytes unless the file ends first; returns the count or -1.
-ssize_t readFully(int fd, char* buffer, std::size_t size)
+// Reads exactly `size` bytes from `at` on unless the file ends first; returns the count or -1.
+ssize_t readFully(int fd, char* buffer, std::size_t size, off_t at)
 {
     std::size_t got = 0;
     while (got < size) {
-        ssize_t n = ::read(fd, buffer + got, size - got);
+        ssize_t n = ::pread(fd, buffer + got, size - got, at + static_cast<off_t>(got));
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
@@ -232,14 +233,14 @@ void CopyStager::runBatch(const Batch& batch)
             reporter_.fail("copy", joinPath(plan_.sourceDirs[e.srcDir].path, e.srcName), ERROR_PATH_NOT_FOUND);
             continue;
         }
-        stageEntry(folder, e, src->get(), batch.dst->get());
+        stageEntry(e, src->get(), batch.dst->get());
     }
 }
 
-void CopyStager::stageEntry(const PlannedFolder& folder, PlannedEntry& e, int srcFd, int dstFd)
+void CopyStager::stageEntry(PlannedEntry& e, int srcFd, int dstFd)
 {
     const std::string srcPath = joinPath(plan_.sourceDirs[e.srcDir].path, e.srcName);
-    bool ok = S_ISLNK(e.mode) ? stageLink(folder, e, srcFd, dstFd, srcPath) : stageFile(folder, e, srcFd, dstFd, srcPath);
+    bool ok = S_ISLNK(e.mode) ? stageLink(e, srcFd, dstFd, srcPath) : stageFile(e, srcFd, dstFd, srcPath);
     if (!ok) {
         if (e.outcome == Outcome::Pending)
             e.outcome = Outcome::Failed;
@@ -249,10 +250,8 @@ void CopyStager::stageEntry(const PlannedFolder& folder, PlannedEntry& e, int sr
     reporter_.advance(0, 1, srcPath);
 }
 
-bool CopyStager::stageLink(const PlannedFolder& folder, PlannedEntry& e, int srcFd, int dstFd,
-                           const std::string& srcPath)
+bool CopyStager::stageLink(PlannedEntry& e, int srcFd, int dstFd, const std::string& srcPath)
 {
-    (void)folder;
     std::string target(PATH_MAX, '\0');
     ssize_t n = ::readlinkat(srcFd, e.srcName.c_str(), target.data(), target.size());
     if (n < 0)
@@ -281,25 +280,26 @@ bool CopyStager::stageLink(const PlannedFolder& folder, PlannedEntry& e, int src
     return true;
 }
 
-// Both files read side by side in large pieces, stopping at the first difference.
-bool CopyStager::sameContents(PlannedEntry& e, int srcFd, int dstFd)
+// Both files read side by side, stopping at the first difference. `in` is the update's file (its
+// offset is left where it was), `old` the installed one.
+bool CopyStager::sameContents(PlannedEntry& e, int in, int old)
 {
-    UniqueFd in(::openat(srcFd, e.srcName.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    UniqueFd old(::openat(dstFd, e.name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    struct stat a, b;
-    if (!in || !old || ::fstat(in.get(), &a) != 0 || ::fstat(old.get(), &b) != 0 || !S_ISREG(a.st_mode) ||
-        !S_ISREG(b.st_mode) || a.st_size != b.st_size || static_cast<std::uint64_t>(a.st_size) != e.size)
+    struct stat b;
+    if (::fstat(old, &b) != 0 || !S_ISREG(b.st_mode) || static_cast<std::uint64_t>(b.st_size) != e.size)
         return false;
-    const std::size_t piece = static_cast<std::size_t>(std::min<std::uint64_t>(e.size, kCompareBuffer));
     thread_local std::vector<char> left, right;
-    if (left.size() < piece) {
-        left.resize(piece);
-        right.resize(piece);
+    const std::size_t most = static_cast<std::size_t>(std::min<std::uint64_t>(e.size, kCompareBuffer));
+    if (left.size() < most) {
+        left.resize(most);
+        right.resize(most);
     }
+    // A changed file mostly differs near its start (headers, version blocks): the first piece is
+    // small, so that such a file costs a glance before it is copied; later pieces grow.
+    std::size_t piece = std::min(most, kFirstComparePiece);
     const bool dropCache = e.size >= kDropComparedFrom;
     if (dropCache) {
-        ::posix_fadvise(in.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
-        ::posix_fadvise(old.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
+        ::posix_fadvise(in, 0, 0, POSIX_FADV_SEQUENTIAL);
+        ::posix_fadvise(old, 0, 0, POSIX_FADV_SEQUENTIAL);
     }
     bool same = true;
     std::uint64_t done = 0;
@@ -307,32 +307,26 @@ bool CopyStager::sameContents(PlannedEntry& e, int srcFd, int dstFd)
         if (reporter_.stopped())
             return false;
         std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(e.size - done, piece));
-        ssize_t l = readFully(in.get(), left.data(), want), r = readFully(old.get(), right.data(), want);
+        auto at = static_cast<off_t>(done);
+        ssize_t l = readFully(in, left.data(), want, at), r = readFully(old, right.data(), want, at);
         same = l == static_cast<ssize_t>(want) && r == l && std::memcmp(left.data(), right.data(), want) == 0;
         done += want;
+        piece = std::min(most, piece * 4);
     }
     if (dropCache) {
-        ::posix_fadvise(in.get(), 0, 0, POSIX_FADV_DONTNEED);
-        ::posix_fadvise(old.get(), 0, 0, POSIX_FADV_DONTNEED);
+        ::posix_fadvise(in, 0, 0, POSIX_FADV_DONTNEED);
+        ::posix_fadvise(old, 0, 0, POSIX_FADV_DONTNEED);
     }
     if (same)
         e.attrsDiffer = (b.st_mode & 07777) != (e.mode & 07777) || !sameTimes(e.times, b);
     return same;
 }
 
-bool CopyStager::stageFile(const PlannedFolder& folder, PlannedEntry& e, int srcFd, int dstFd,
-                           const std::string& srcPath)
+bool CopyStager::stageFile(PlannedEntry& e, int srcFd, int dstFd, const std::string& srcPath)
 {
-    (void)folder;
-    if (e.targetIsFile && !e.noReplace && e.targetSize == e.size && sameContents(e, srcFd, dstFd)) {
-        e.outcome = Outcome::Unchanged;
-        reporter_.advance(e.size, 0, srcPath);
-        return true;
-    }
-    if (reporter_.stopped())
-        return false;
     // O_NONBLOCK: should the entry have become a FIFO since the scan, opening it must not hang.
-    UniqueFd in(::openat(srcFd, e.srcName.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    constexpr int kRead = O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+    UniqueFd in(::openat(srcFd, e.srcName.c_str(), kRead));
     if (!in)
         return reporter_.failErrno("copy", srcPath, errno);
     struct stat st;
@@ -340,25 +334,40 @@ bool CopyStager::stageFile(const PlannedFolder& folder, PlannedEntry& e, int src
         return reporter_.failErrno("copy", srcPath, errno);
     if (!S_ISREG(st.st_mode))
         return reporter_.fail("copy", srcPath, ERROR_CANT_ACCESS_FILE, kSpecialFile);
-
     const mode_t mode = st.st_mode & 07777;
     const auto size = static_cast<std::uint64_t>(st.st_size);
+    if (size != e.size) {
+        reporter_.addToTotal(size - e.size, 0); // it changed since the scan
+        e.size = size;
+    }
+
+    UniqueFd old;
+    if (e.targetIsFile && !e.noReplace && (e.targetSize == size || size >= kDropCacheFrom))
+        old.reset(::openat(dstFd, e.name.c_str(), kRead));
+    if (old && e.targetSize == size && sameContents(e, in.get(), old.get())) {
+        e.outcome = Outcome::Unchanged;
+        reporter_.advance(size, 0, srcPath);
+        return true;
+    }
+    if (reporter_.stopped())
+        return false;
     // The old version's cached pages are of no use once it is replaced. Handing them back before the
     // new copy is written lets the copy reuse them instead of growing the page cache by the size of
     // the update; on a virtual machine, where fresh memory is slow to touch, that is most of the
     // copy's time. The old file itself is not changed.
-    if (e.targetIsFile && size >= kDropCacheFrom) {
-        UniqueFd old(::openat(dstFd, e.name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-        if (old)
-            ::posix_fadvise(old.get(), 0, 0, POSIX_FADV_DONTNEED);
-    }
+    if (old && size >= kDropCacheFrom)
+        ::posix_fadvise(old.get(), 0, 0, POSIX_FADV_DONTNEED);
+    old.reset();
+
     const std::string tmp = stagingName(e.seq);
     UniqueFd out(::openat(dstFd, tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode & 0777));
     if (!out)
         return reporter_.failErrno("copy", srcPath, errno);
-    if (size != e.size)
-        reporter_.addToTotal(size - e.size, 0); // it changed since the scan
     int err = copyData(in.get(), out.get(), size, srcPath);
+    // Start writing the data out now, while the rest is copied: the sync before the renames then
+    // finds most of it on disk already instead of writing the whole update in one go.
+    if (err == 0 && size > 0)
+        ::sync_file_range(out.get(), 0, 0, SYNC_FILE_RANGE_WRITE);
     const CopySystemCalls& calls = copySystemCalls();
     if (err == 0 && (mode & ~currentUmask()) != mode && calls.fchmod(out.get(), mode) != 0)
         err = errno;

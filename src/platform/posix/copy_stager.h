@@ -34,10 +34,10 @@ private:
     FolderRef reopen(std::size_t index);
     void submit(Batch batch);
     void runBatch(const Batch& batch);
-    void stageEntry(const PlannedFolder& folder, PlannedEntry& entry, int srcFd, int dstFd);
-    bool stageLink(const PlannedFolder& folder, PlannedEntry& entry, int srcFd, int dstFd, const std::string& srcPath);
-    bool stageFile(const PlannedFolder& folder, PlannedEntry& entry, int srcFd, int dstFd, const std::string& srcPath);
-    bool sameContents(PlannedEntry& entry, int srcFd, int dstFd);
+    void stageEntry(PlannedEntry& entry, int srcFd, int dstFd);
+    bool stageLink(PlannedEntry& entry, int srcFd, int dstFd, const std::string& srcPath);
+    bool stageFile(PlannedEntry& entry, int srcFd, int dstFd, const std::string& srcPath);
+    bool sameContents(PlannedEntry& entry, int in, int old);
     int copyData(int in, int out, std::uint64_t size, const std::string& srcPath);
     void removeStaleStaging(int dirFd);
 

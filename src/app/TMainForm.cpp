@@ -1,10 +1,14 @@
 #include "app/TMainForm.h"
 
 #include "app/MainFormDescription.h"
+#include "app/VersionPanels.h"
+#include "controls/StyledControls.h"
 #include "controls/TLMDButton.h"
 #include "controls/TLMDLabel.h"
+#include "controls/TLMDSpeedButton.h"
 #include "framework/Exceptions.h"
 #include "framework/StdControls.h"
+#include "framework/TApplication.h"
 #include "framework/TStoredComponent.h"
 #include "framework/TValueListEditor.h"
 #include "platform/system.h"
@@ -55,7 +59,13 @@ TMainForm::TMainForm(TComponent* owner) : TForm(owner)
     RegisterMainFormClasses();
     OnCreate = [this] {
         bindComponents();
-        FormCreate(this);
+        // Created before the message loop runs, so the window hands its handler's error to the
+        // loop's error box itself; the window is still shown and can be used.
+        try {
+            FormCreate(this);
+        } catch (const std::exception& error) {
+            TApplication::Instance().ShowException(error);
+        }
     };
     LoadFrom(MainFormDescription());
 }
@@ -88,6 +98,17 @@ void TMainForm::bindComponents()
     LMDIniCtrl1 = find<TLMDIniCtrl>("LMDIniCtrl1");
 
     ExitButton->OnClick = [this](TComponent* sender) { ExitButtonClick(sender); };
+    LMDButton3->OnClick = [this](TComponent* sender) { LMDButton3Click(sender); };
+    LMDButton4->OnClick = [this](TComponent* sender) { LMDButton4Click(sender); };
+    ValueListEditor1->OnSelectCell = [this](TComponent* sender, int col, int row, bool& canSelect) {
+        ValueListEditor1SelectCell(sender, col, row, canSelect);
+    };
+    ValueListEditor2->OnSelectCell = [this](TComponent* sender, int col, int row, bool& canSelect) {
+        ValueListEditor2SelectCell(sender, col, row, canSelect);
+    };
+    ValueListEditor1->OnExit = [this](TComponent* sender) { ValueListEditor1Exit(sender); };
+    ValueListEditor2->OnExit = [this](TComponent* sender) { ValueListEditor2Exit(sender); };
+    OnShow = [this] { FormShow(this); };
 }
 
 void TMainForm::FormCreate(TComponent*)
@@ -98,9 +119,37 @@ void TMainForm::FormCreate(TComponent*)
     Edit1->SetText(abfFileOperation1->DestFolder());
     abfFileOperation1->FileList().Clear();
     // Taken as stored: nothing trimmed, no test for a trailing delimiter.
-    const std::string updateFolder = LMDIniCtrl1->ReadSetting("Application", "Update Path", programFolder + "Update");
+    const std::string updateFolder = ReadUpdateFolder(*LMDIniCtrl1, programFolder);
     abfFileOperation1->FileList().Add(updateFolder + wincompat::pathDelimiter() + "*.*");
     Memo1->SetText(abfFileOperation1->FileList().Text());
 }
 
+void TMainForm::FormShow(TComponent*)
+{
+    clickFromCode(LMDButton3);
+    clickFromCode(LMDButton4);
+}
+
 void TMainForm::ExitButtonClick(TComponent*) { close(); }
+
+void TMainForm::clickFromCode(TLMDButton* button)
+{
+    if (button->OnClick)
+        button->OnClick(button);
+}
+
+void TMainForm::LMDButton3Click(TComponent*) { RefillCurrentPanel(*ValueListEditor1, *SMVersionInfo1, RunningUtility()); }
+
+void TMainForm::LMDButton4Click(TComponent*)
+{
+    RefillUpdatePanel(*ValueListEditor2, *SMVersionInfo2, *LMDIniCtrl1, RunningUtility());
+}
+
+// The selection handlers leave the permission alone: the grid's own rule decides.
+void TMainForm::ValueListEditor1SelectCell(TComponent*, int, int, bool&) { clickFromCode(LMDButton3); }
+
+void TMainForm::ValueListEditor2SelectCell(TComponent*, int, int, bool&) { clickFromCode(LMDButton4); }
+
+void TMainForm::ValueListEditor1Exit(TComponent*) { clickFromCode(LMDButton3); }
+
+void TMainForm::ValueListEditor2Exit(TComponent*) { clickFromCode(LMDButton4); }

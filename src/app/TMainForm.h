@@ -51,11 +51,20 @@ public:
     TLMDIniCtrl* LMDIniCtrl1 = nullptr;
 
     void FormCreate(TComponent* sender);
+    void FormShow(TComponent* sender);
     void ExitButtonClick(TComponent* sender);
+    void LMDButton3Click(TComponent* sender);
+    void LMDButton4Click(TComponent* sender);
+    void ValueListEditor1SelectCell(TComponent* sender, int ACol, int ARow, bool& CanSelect);
+    void ValueListEditor2SelectCell(TComponent* sender, int ACol, int ARow, bool& CanSelect);
+    void ValueListEditor1Exit(TComponent* sender);
+    void ValueListEditor2Exit(TComponent* sender);
 
 private:
     template <class T> T* find(const char* name);
     void bindComponents();
+    // Runs the button's click handler at once, with the button as sender, as a user's click would.
+    static void clickFromCode(TLMDButton* button);
 };
 
 // The folder of the utility's own executable, ending with the path delimiter.

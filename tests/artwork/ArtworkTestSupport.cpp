@@ -7,8 +7,8 @@
 
 QString resourcePath(const QString& name)
 {
-    // The build compiles with absolute source paths, so this file knows where the tree is.
-    return QFileInfo(QStringLiteral(__FILE__)).dir().filePath(QStringLiteral("../../resources/") + name);
+    // Not this file's own path: a build may compile it by a path relative to the build folder.
+    return QDir(QStringLiteral(TALLYRUNE_SOURCE_DIR)).filePath(QStringLiteral("resources/") + name);
 }
 
 QByteArray resourceBytes(const QString& name)

@@ -239,12 +239,9 @@ DWORD GetModuleFileNameA(HANDLE module, LPSTR buffer, DWORD size)
     return static_cast<DWORD>(n);
 }
 
-UINT GetWindowsDirectoryA(LPSTR buffer, UINT size) { return copyOut(wincompat::compatRoot() + "/windows", buffer, size); }
+UINT GetWindowsDirectoryA(LPSTR buffer, UINT size) { return copyOut(wincompat::windowsFolder(), buffer, size); }
 
-UINT GetSystemDirectoryA(LPSTR buffer, UINT size)
-{
-    return copyOut(wincompat::compatRoot() + "/windows/system32", buffer, size);
-}
+UINT GetSystemDirectoryA(LPSTR buffer, UINT size) { return copyOut(wincompat::systemFolder(), buffer, size); }
 
 namespace wincompat {
 std::string compatRoot()
@@ -258,6 +255,9 @@ std::string compatRoot()
         root.pop_back();
     return root;
 }
+
+std::string windowsFolder() { return compatRoot() + "/windows"; }
+std::string systemFolder() { return compatRoot() + "/windows/system32"; }
 
 char pathDelimiter() { return '/'; }
 

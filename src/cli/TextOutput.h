@@ -1,0 +1,9 @@
+#pragma once
+// How the companion prints text that came from files and settings: always valid UTF-8, and
+// never a control character that would act on the terminal.
+#include <string>
+
+// A JSON string literal, quotes included.
+std::string JsonString(const std::string& raw);
+// One value per line: control characters shown as \xHH.
+std::string PlainText(const std::string& raw);

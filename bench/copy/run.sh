@@ -8,6 +8,7 @@
 #
 #   bench/copy/run.sh BUILD_DIR            every case
 #   CASES="a d e" RUNS=7 bench/copy/run.sh BUILD_DIR
+#   CASES=b TOOLS="ours cp rsync" bench/copy/run.sh BUILD_DIR
 #   BENCH_TMP=/work/tmp bench/copy/run.sh BUILD_DIR   where the trees go (default /tmp; ~7 GiB for c)
 #
 # Cases, each over a target that already holds an installed copy:
@@ -30,6 +31,8 @@ trap 'rm -rf "$root"' EXIT
 tools=(ours cp cps rsync)
 # (grep reads all of the help: with -q it would stop early and fail the pipe.)
 [[ $(rsync --help 2>/dev/null | grep -c -- '--fsync') -gt 0 ]] && tools+=(rsyncf)
+# TOOLS="ours rsync" compares fewer (ours first): rsync --fsync on case b takes minutes per run.
+[[ -n "${TOOLS:-}" ]] && read -r -a tools <<<"$TOOLS"
 
 # Trees: two versions of the same names and sizes. `changed` is the share of files whose bytes
 # differ between the versions; the others are identical (and keep identical times).

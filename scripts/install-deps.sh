@@ -14,7 +14,7 @@ packages=(
 )
 # Optional extras for benchmarks and fuzzing; only installed when asked for.
 if [[ "${WITH_EXTRAS:-0}" == 1 ]]; then
-  packages+=(libbenchmark-dev clang-14 libclang-rt-14-dev icoutils binutils-mingw-w64-i686 time)
+  packages+=(libbenchmark-dev clang-14 libclang-rt-14-dev icoutils binutils-mingw-w64-i686 time rsync)
 fi
 
 missing=()

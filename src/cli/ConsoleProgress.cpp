@@ -45,6 +45,7 @@ void ConsoleProgress::failed(const char* path, DWORD code)
 void ConsoleProgress::finished(const wincompat::CopyProgress& p, DWORD)
 {
     done_ = p;
+    counted_ = true;
     if (!bar_)
         return;
     draw(p, Clock::now());

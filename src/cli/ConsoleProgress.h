@@ -19,6 +19,8 @@ public:
     DWORD firstCode() const { return firstCode_; }
     // What the job had done when it finished.
     const wincompat::CopyProgress& done() const { return done_; }
+    // Nothing when the platform's copy reports no totals.
+    const wincompat::CopyProgress* totals() const { return counted_ ? &done_ : nullptr; }
 
 private:
     using Clock = std::chrono::steady_clock;
@@ -30,6 +32,7 @@ private:
     std::string firstPath_;
     DWORD firstCode_ = 0;
     wincompat::CopyProgress done_;
+    bool counted_ = false;
 };
 
 // Installs the sink for one run and takes it away again, also when an exception passes.

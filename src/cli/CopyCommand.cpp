@@ -34,6 +34,13 @@ std::string systemText(DWORD code)
     return s.empty() ? "error " + std::to_string(code) : s;
 }
 
+// "3 files copied, 97 unchanged.": what an administrator checks after re-running an update.
+void printTotals(const wincompat::CopyProgress& p)
+{
+    std::printf("%llu file%s copied, %llu unchanged.\n", static_cast<unsigned long long>(p.filesCopied),
+                p.filesCopied == 1 ? "" : "s", static_cast<unsigned long long>(p.filesUnchanged));
+}
+
 } // namespace
 
 int RunCopyCommand(const CommandArgs& args)
@@ -97,7 +104,10 @@ int RunCopyCommand(const CommandArgs& args)
         handled = true;
     });
 
-    if (job.Copy())
+    const bool copied = job.Copy();
+    if (!quiet && progress.totals())
+        printTotals(*progress.totals());
+    if (copied)
         return 0;
     while (!errorText.empty() && (errorText.back() == '\n' || errorText.back() == '\r'))
         errorText.pop_back();

@@ -168,7 +168,8 @@ int RunUpdateCommand(const CommandArgs& args)
             ", \"before\": {\"current\": " + VersionListingJson(before.Current) +
             ", \"update\": " + VersionListingJson(before.Update) + "}, \"after\": {\"current\": " + after +
             "}, \"copied\": " + (report.Copied ? "true" : "false") +
-            ", \"files_copied\": " + std::to_string(progress.done().filesDone) +
+            ", \"files_copied\": " + std::to_string(progress.done().filesCopied) +
+            ", \"files_unchanged\": " + std::to_string(progress.done().filesUnchanged) +
             ", \"bytes_copied\": " + std::to_string(progress.done().bytesDone) + ", \"seconds\": " + number +
             ", \"copy_result\": " + std::to_string(report.CopyResult) +
             ", \"copy_message\": " + JsonString(report.CopyMessage) +

@@ -13,6 +13,9 @@ struct CopyProgress {
     std::uint64_t bytesTotal = 0;
     std::uint64_t filesDone = 0;
     std::uint64_t filesTotal = 0;
+    // Of the files and links done: written anew, or left alone because they were the same already.
+    std::uint64_t filesCopied = 0;
+    std::uint64_t filesUnchanged = 0;
 };
 
 // Called on the thread that does the work (not necessarily the caller's). progressed() comes after

@@ -109,15 +109,17 @@ TEST_F(UpdateCommand, YesCopiesRecordsAndReportsEveryFieldInJson)
     EXPECT_EQ(j["before"]["update"]["File Version"].toString(), "1.0.0.5");
     EXPECT_EQ(j["before"]["update"]["Product Name"].toString(), "Tallyrune");
     EXPECT_EQ(j["after"]["current"]["File Version"].toString(), "1.0.0.5") << "re-read after the copy";
-    // Counted as the progress window counts them: every file and folder.
+    // Folders are made, not copied; every file of this update differs from the installed one or is new.
     std::uintmax_t bytes = 0;
     int files = 0;
     for (auto& e : std::filesystem::recursive_directory_iterator(install.update())) {
-        ++files;
-        if (e.is_regular_file())
+        if (e.is_regular_file()) {
+            ++files;
             bytes += e.file_size();
+        }
     }
     EXPECT_EQ(j["files_copied"].toInt(), files);
+    EXPECT_EQ(j["files_unchanged"].toInt(), 0);
     EXPECT_EQ(static_cast<std::uintmax_t>(j["bytes_copied"].toDouble()), bytes);
     EXPECT_GE(j["seconds"].toDouble(), 0.0);
     EXPECT_EQ(j["copy_result"].toInt(), 0);

@@ -172,12 +172,14 @@ TEST(CopyFaults, CommandLineExitStatusAndMessages)
 {
     TempDir t;
     writeFile(t / "u" / "a", "a");
+    QString out;
     auto run = [&](const QStringList& args, QString* err = nullptr) {
         QProcess p;
         p.start(updatectl(), QStringList{"copy"} + args);
         p.waitForFinished(60000);
         if (err)
             *err = QString::fromUtf8(p.readAllStandardError());
+        out = QString::fromUtf8(p.readAllStandardOutput());
         return p.exitCode();
     };
     const QString u = QString::fromStdString((t / "u").string()), p = QString::fromStdString((t / "p").string());
@@ -190,6 +192,14 @@ TEST(CopyFaults, CommandLineExitStatusAndMessages)
 
     EXPECT_EQ(run({"--quiet", "--title", "T", u + "/*.*", p}), 0);
     EXPECT_EQ(readFile(t / "p" / "a"), "a");
+    EXPECT_TRUE(out.isEmpty());
+    writeFile(t / "u" / "b", "b");
+    writeFile(t / "u" / "c", "c");
+    EXPECT_EQ(run({u + "/*.*", p}), 0);
+    EXPECT_EQ(out, "2 files copied, 1 unchanged.\n");
+    writeFile(t / "u" / "c", "C");
+    EXPECT_EQ(run({u + "/*.*", p}), 0);
+    EXPECT_EQ(out, "1 file copied, 2 unchanged.\n");
     EXPECT_EQ(run({"--pairs", "--quiet", u + "/a=sub/b.txt", p}), 0);
     EXPECT_EQ(readFile(t / "p" / "sub" / "b.txt"), "a");
 

@@ -59,7 +59,7 @@ TEST(CopySemantics, MissingDestinationFoldersAreCreated)
     EXPECT_EQ(readFile(t / "not" / "yet" / "there" / "a.txt"), "a");
 }
 
-TEST(CopySemantics, LinksAreCopiedAsLinksAndLinkTargetsAreReplacedNotWrittenThrough)
+TEST(CopySemantics, LinksAreCopiedAsLinksFileLinksReplacedAndFolderLinksFollowed)
 {
     TempDir t;
     fs::path src = t / "u", dst = t / "p", outside = t / "outside";
@@ -80,10 +80,11 @@ TEST(CopySemantics, LinksAreCopiedAsLinksAndLinkTargetsAreReplacedNotWrittenThro
     EXPECT_EQ(fs::read_symlink(dst / "sub" / "rel"), "../f");
     EXPECT_FALSE(fs::is_symlink(dst / "f"));
     EXPECT_EQ(readFile(dst / "f"), "regular in the update");
-    EXPECT_FALSE(fs::is_symlink(dst / "sub"));
-    EXPECT_EQ(readFile(dst / "sub" / "g"), "inside a folder");
     EXPECT_EQ(readFile(outside / "victim"), "must stay");
-    EXPECT_FALSE(fs::exists(outside / "dir" / "g"));
+    // A folder link is followed as a junction is, and stays.
+    EXPECT_TRUE(fs::is_symlink(dst / "sub"));
+    EXPECT_EQ(readFile(outside / "dir" / "g"), "inside a folder");
+    EXPECT_EQ(readFile(outside / "dir" / "inner"), "must stay too");
 }
 
 TEST(CopySemantics, WildcardsHaveWindowsMeaning)

@@ -3,17 +3,19 @@
 // moves, deletes or renames, and reports progress and failures through callbacks so that the
 // caller decides how to show them.
 //
-// A copy runs in three steps so that an interrupted or failed update never leaves a till broken:
-//   1. stage: every file is written beside its target under a temporary name (".wincompat-copy-*")
-//      with its mode and times; folders are created as needed;
-//   2. one syncfs per destination file system, then rename every staged file over its target;
-//   3. set the folders' modes and times and sync once more.
-// Cancelling or stopping at an error during step 1 removes the staged files and the folders the job
-// created, so the destination is left exactly as it was. A killed run leaves only temporary files,
-// which the next run into the same folder removes.
-// Files of some size are staged by a small pool of threads while the walk goes on; failures,
-// progress and questions are serialised, so callbacks are never called concurrently.
+// A copy runs in phases so that an interrupted or failed update never leaves a till broken:
+//   1. plan (copy_planner): walk the sources, match each against the destination (names without
+//      regard to case, folder links followed), and find every clash; a job that stops here has
+//      changed nothing;
+//   2. stage (copy_stager): write each file beside its target under a temporary name
+//      (".wincompat-copy-*") with its mode and times, spread over a few threads; a target with the
+//      same contents already is left alone;
+//   3. commit (copy_committer): sync, rename every staged file over its target, set the attributes,
+//      sync again; or, when the job stopped while staging, remove what was staged.
+// The reporter (copy_reporter) is the only caller of the callbacks, one call at a time. A killed run
+// leaves only temporary files, which the next run into the same folder removes.
 #include "platform/copyprogress.h"
+#include "platform/posix/copy_paths.h"
 #include "platform/posix/file_job.h"
 
 #include <atomic>
@@ -40,7 +42,7 @@ struct Question {
 
 struct JobCallbacks {
     // Asked before replacing a file (unless FOF_NOCONFIRMATION), creating a missing destination
-    // folder (unless FOF_NOCONFIRMMKDIR) or deleting (unless FOF_NOCONFIRMATION); unset means Yes.
+    // folder (unless FOF_NOCONFIRMMKDIR) or deleting (unless FOF_NOCONFIRMATION); unset means No.
     std::function<Answer(const Question&)> confirm;
     // Asked on every failure; unset means stop at the first one (as FOF_NOERRORUI does).
     std::function<ErrorDecision(const JobFailure&)> askOnError;
@@ -58,8 +60,5 @@ DWORD runFileJobEngine(const FileJob& job, const JobCallbacks& callbacks, const 
 
 // The sink installed by setCopyProgressSink, or nullptr.
 CopyProgressSink* currentCopyProgressSink();
-
-// Whether a directory entry is one of this engine's temporary files.
-bool isStagingName(const char* name);
 
 } // namespace wincompat::detail

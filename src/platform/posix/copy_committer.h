@@ -1,0 +1,43 @@
+#pragma once
+// The last phase of a copy: puts what was staged in place, all or nothing as far as the disk
+// allows. The staged data is synced before the first rename, so no target ever points at data
+// that is not on disk; the renames and the attributes are synced before success is reported.
+// A job stopped before this phase is rolled back instead: its temporary files and the folders it
+// created go, and the destination is as it was.
+#include "platform/posix/copy_plan.h"
+#include "platform/posix/copy_reporter.h"
+#include "platform/posix/unique_fd.h"
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace wincompat::detail {
+
+class CopyCommitter {
+public:
+    CopyCommitter(CopyPlan& plan, CopyReporter& reporter) : plan_(plan), reporter_(reporter) {}
+
+    // Called while staging, on the thread that creates folders.
+    void rememberFileSystem(int fd);
+    void createdFolder(const std::string& path) { created_.push_back(path); }
+
+    // False when something could not be put in place or made durable (reported already).
+    bool commit();
+    void rollback();
+
+private:
+    bool sync();
+    void rename(PlannedFolder& folder, bool& skipRest);
+    bool applyUnchangedAttributes(int dirFd, PlannedFolder& folder);
+    bool applyFolderAttributes();
+    int openFolder(const PlannedFolder& folder);
+
+    CopyPlan& plan_;
+    CopyReporter& reporter_;
+    std::map<dev_t, std::pair<UniqueFd, std::string>> fileSystems_;
+    std::vector<std::string> created_;
+    bool ok_ = true;
+};
+
+} // namespace wincompat::detail

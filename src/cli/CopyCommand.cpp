@@ -8,7 +8,6 @@
 #include <chrono>
 #include <cstdio>
 #include <string>
-#include <unistd.h>
 
 namespace {
 
@@ -175,7 +174,7 @@ int RunCopyCommand(const CommandArgs& args)
         sources.Add(s);
     }
 
-    ConsoleProgress progress(!quiet && isatty(STDERR_FILENO));
+    ConsoleProgress progress(!quiet && wincompat::standardErrorIsTerminal());
     SinkGuard guard(&progress);
 
     TabfFileOperation job(nullptr);

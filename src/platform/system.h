@@ -44,6 +44,8 @@ namespace wincompat {
 std::string compatRoot();
 // The platform's path separator as the program's texts use it ("\\" on Windows, "/" elsewhere).
 char pathDelimiter();
+// True when the standard error stream is a terminal that can take a progress line redrawn in place.
+bool standardErrorIsTerminal();
 // Maps a Windows error code to the closest errno-like cause and back, for the posix side.
 DWORD errorFromErrno(int err);
 } // namespace wincompat

@@ -2,13 +2,12 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QSet>
 
 QString resourcePath(const QString& name)
 {
-    // The build compiles with absolute source paths, so this file knows where the tree is.
-    return QFileInfo(QStringLiteral(__FILE__)).dir().filePath(QStringLiteral("../../resources/") + name);
+    // From the build, not from __FILE__: a compiler cache may hand out relative source paths.
+    return QDir(QStringLiteral(TALLYRUNE_SOURCE_DIR "/resources")).filePath(name);
 }
 
 QByteArray resourceBytes(const QString& name)

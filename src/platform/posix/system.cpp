@@ -261,6 +261,8 @@ std::string compatRoot()
 
 char pathDelimiter() { return '/'; }
 
+bool standardErrorIsTerminal() { return isatty(STDERR_FILENO) == 1; }
+
 DWORD errorFromErrno(int err)
 {
     switch (err) {

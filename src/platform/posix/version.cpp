@@ -1,7 +1,7 @@
 #include "platform/version.h"
 
 #include "platform/posix/version_block.h"
-#include "platform/posix/version_testing.h"
+#include "platform/posix/version_fault.h"
 #include "platform/system.h"
 
 #include <cerrno>
@@ -15,8 +15,6 @@
 using namespace wincompat::version;
 
 namespace {
-DWORD injectedReadError = ERROR_SUCCESS;
-
 class FileSource : public ByteSource {
 public:
     explicit FileSource(int fd, std::uint64_t size) : fd_(fd), size_(size) {}
@@ -129,13 +127,6 @@ DWORD loadResource(const char* name, Bytes& resource)
 }
 } // namespace
 
-namespace wincompat::testing {
-void failNextVersionRead(DWORD error)
-{
-    injectedReadError = error;
-}
-} // namespace wincompat::testing
-
 DWORD GetFileVersionInfoSizeA(LPCSTR fileName, LPDWORD handle)
 {
     if (handle != nullptr)
@@ -157,10 +148,8 @@ BOOL GetFileVersionInfoA(LPCSTR fileName, DWORD, DWORD size, LPVOID data)
     }
     Bytes resource;
     DWORD e = loadResource(fileName, resource);
-    if (e == ERROR_SUCCESS && injectedReadError != ERROR_SUCCESS) {
-        e = injectedReadError;
-        injectedReadError = ERROR_SUCCESS;
-    }
+    if (e == ERROR_SUCCESS)
+        e = pendingReadFault();
     if (e != ERROR_SUCCESS) {
         SetLastError(e);
         return FALSE;

@@ -2,7 +2,9 @@
 #include "platform/system.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
+#include <io.h>
 
 namespace wincompat {
 std::string compatRoot()
@@ -16,6 +18,8 @@ std::string compatRoot()
 }
 
 char pathDelimiter() { return '\\'; }
+
+bool standardErrorIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
 
 DWORD errorFromErrno(int err)
 {

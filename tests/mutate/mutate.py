@@ -1,0 +1,302 @@
+#!/usr/bin/env python3
+"""Plants one small fault at a time in the code that parses or decides, rebuilds only the test
+program that covers it, runs that program and reports every fault it let through.
+
+    tests/mutate/mutate.py [--build DIR] [--only SUBSTRING] [--list]
+
+Each mutant replaces one exact piece of text (unique in its file unless an occurrence is given).
+The source is restored after each mutant, also when the run is interrupted. A mutant the compiler
+refuses is reported as such and counts neither way.
+"""
+import argparse
+import os
+import signal
+import subprocess
+import sys
+import time
+from dataclasses import dataclass
+from pathlib import Path
+
+ROOT = Path(__file__).resolve().parents[2]
+POSIX = "src/platform/posix/"
+
+
+@dataclass
+class Group:
+    targets: list      # what to rebuild
+    program: str       # the test program to run
+    gtest_filter: str  # the tests that cover the file
+
+
+VERSION = Group(["test_platform", "test_version", "tallyrune-updatectl"], "test_platform+test_version", "*")
+WILDCARD = Group(["test_platform"], "test_platform", "Wildcard*")
+CASE_FOLD = Group(["test_platform"], "test_platform", "CaseFold*")
+REGISTRY = Group(["test_settings"], "test_settings", "Registry*:IniCtrlRegistry*")
+REG_COMMAND = Group(["tallyrune-updatectl"], "test_settings", "RegCommand*")
+PROFILE = Group(["test_settings"], "test_settings", "Profile*:IniCtrl*")
+
+GROUPS = {
+    POSIX + "pe_image.cpp": VERSION,
+    POSIX + "elf_image.cpp": VERSION,
+    POSIX + "version_block.cpp": VERSION,
+    POSIX + "case_fold.h": VERSION,
+    POSIX + "case_fold.cpp": CASE_FOLD,
+    POSIX + "wildcard.cpp": WILDCARD,
+    POSIX + "registry.cpp": REGISTRY,
+    POSIX + "profile.cpp": PROFILE,
+    "src/cli/RegCommand.cpp": REG_COMMAND,
+}
+
+
+@dataclass
+class Mutant:
+    file: str
+    find: str
+    replace: str
+    occurrence: int = 0  # which one, when the text occurs more than once
+
+
+def M(file, find, replace, occurrence=0):
+    return Mutant(file if "/" in file else POSIX + file, find, replace, occurrence)
+
+
+MUTANTS = [
+    # PE walk
+    M("pe_image.cpp", "rva >= s.virtualAddress &&", "rva > s.virtualAddress &&"),
+    M("pe_image.cpp", "rva - s.virtualAddress < s.rawSize", "rva - s.virtualAddress <= s.rawSize"),
+    M("pe_image.cpp", "std::uint64_t{s.rawSize} - into", "std::uint64_t{s.rawSize} - into + 1"),
+    M("pe_image.cpp", "mz[1] == 'Z'", "mz[1] != 'Z'"),
+    M("pe_image.cpp", "if (dos[0] != 'M' || dos[1] != 'Z')", "if (dos[0] != 'M')"),
+    M("pe_image.cpp", "countAt = 108;", "countAt = 104;"),
+    M("pe_image.cpp", "dirsAt = 96;", "dirsAt = 88;"),
+    M("pe_image.cpp", "load32(&nt[opt + countAt]) <= resourceDir", "load32(&nt[opt + countAt]) < resourceDir"),
+    M("pe_image.cpp", "optionalSize < resourceAt + 8 ||", "optionalSize <= resourceAt + 8 ||"),
+    M("pe_image.cpp", "opt + resourceAt + 8 > ntRead", "opt + resourceAt + 8 >= ntRead"),
+    M("pe_image.cpp", "resourceRva == 0 || resourceSize == 0", "resourceRva == 0"),
+    M("pe_image.cpp", "const std::uint64_t tableAt = pe + opt + optionalSize;", "const std::uint64_t tableAt = pe + opt + 224;"),
+    M("pe_image.cpp", "std::size_t seenCount = 1;", "std::size_t seenCount = 0;"),
+    M("pe_image.cpp", "if (!(e.target & subdirectoryBit))", "if (e.target & subdirectoryBit)"),
+    M("pe_image.cpp", "return x.name == RT_VERSION_ID;", "return x.name != RT_VERSION_ID;"),
+    M("pe_image.cpp", "return i == 0; }, found, entry))\n            return e;\n        if (!found)\n            return ERROR_RESOURCE_NAME_NOT_FOUND;",
+      "return i == 1; }, found, entry))\n            return e;\n        if (!found)\n            return ERROR_RESOURCE_NAME_NOT_FOUND;"),
+    M("pe_image.cpp", "    if (entry.target & subdirectoryBit)\n        return ERROR_BAD_FORMAT;\n", ""),
+    M("pe_image.cpp", "    if (dataSize == 0)\n        return ERROR_RESOURCE_DATA_NOT_FOUND;\n", ""),
+    M("pe_image.cpp", "dataSize > where.available ||", "dataSize >= where.available ||"),
+    M("pe_image.cpp", "dataSize > source.size() - where.offset", "dataSize >= source.size() - where.offset"),
+    M("pe_image.cpp", "std::uint64_t{dir} + 16 + std::uint64_t{count} * 8 > base_.available",
+      "std::uint64_t{dir} + 16 + std::uint64_t{count} * 8 > base_.available + 8"),
+    M("pe_image.cpp", "base.available = std::min(base.available, source.size() - base.offset);", ""),
+    # ELF walk
+    M("elf_image.cpp", "eh[5] != 1 /* little-endian */", "eh[5] == 0"),
+    M("elf_image.cpp", "if (!is64 && eh[4] != 1)", "if (!is64 && eh[4] == 0)"),
+    M("elf_image.cpp", "load32(p), load32(p + 4), load32(p + 16), load32(p + 20), load32(p + 24)",
+      "load32(p), load32(p + 4), load32(p + 12), load32(p + 20), load32(p + 24)"),
+    M("elf_image.cpp", "load16(&eh[is64 ? 0x3C : 0x30])", "load16(&eh[is64 ? 0x3C : 0x2E])"),
+    M("elf_image.cpp", "entsize < minEntry ||", "entsize <= minEntry ||"),
+    M("elf_image.cpp", "if (count == 0)\n            count = first.size;", "if (count == 1)\n            count = first.size;"),
+    M("elf_image.cpp", "strndx = first.link;", "strndx = 0;"),
+    M("elf_image.cpp", "if (count == 0 || strndx == SHN_XINDEX_VALUE)", "if (count == 0)"),
+    M("elf_image.cpp", "if (count > (source.size() - shoff) / entsize)", "if (count >= (source.size() - shoff) / entsize)"),
+    M("elf_image.cpp", "if (strndx >= count)", "if (strndx > count)"),
+    M("elf_image.cpp", "names.type == SHT_NOBITS_TYPE ||", ""),
+    M("elf_image.cpp", "nameTable.size() - s.name < wantedLength", "nameTable.size() - s.name <= wantedLength"),
+    M("elf_image.cpp", "elfVersionSection, wantedLength) != 0", "elfVersionSection, wantedLength - 1) != 0"),
+    M("elf_image.cpp", "if (s.type == SHT_NOBITS_TYPE || s.size == 0)", "if (s.type == SHT_NOBITS_TYPE)"),
+    M("elf_image.cpp", "if (s.type == SHT_NOBITS_TYPE || s.size == 0)", "if (s.size == 0)"),
+    M("elf_image.cpp", "s.size > source.size() - s.offset ||", "s.size > source.size() - s.offset + 1 ||"),
+    M("elf_image.cpp", "first += chunkEntries", "first += chunkEntries + 1"),
+    # The version block
+    M("version_block.cpp", "while (k + 2 <= n.end && load16(b + k) != 0)", "while (k + 2 < n.end && load16(b + k) != 0)"),
+    M("version_block.cpp", "n.type == 1 ? std::size_t{n.valueLength} * 2 : n.valueLength",
+      "n.type == 0 ? std::size_t{n.valueLength} * 2 : n.valueLength"),
+    M("version_block.cpp", "n.valueStart = std::min(align4(k + 2), n.end);", "n.valueStart = std::min(k + 2, n.end);"),
+    M("version_block.cpp", "n.end = std::min(limit, offset + length);", "n.end = offset + length;"),
+    M("version_block.cpp", "if (n.keyUnits != key.size())", "if (n.keyUnits < key.size())"),
+    M("version_block.cpp", "c >= 0xC2 && c < 0xE0 && cont(1)", "c >= 0xC0 && c < 0xE0 && cont(1)"),
+    M("version_block.cpp", "if (cp < 0x800 || (cp >= 0xD800 && cp < 0xE000))", "if (cp >= 0xD800 && cp < 0xE000)"),
+    M("version_block.cpp", "out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));",
+      "out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x1FF)));"),
+    M("version_block.cpp", "if (c >= 0xD800 && c < 0xDC00 && i + 1 < count)", "if (c >= 0xD800 && c < 0xDC00 && i < count)"),
+    M("version_block.cpp", "if (low >= 0xDC00 && low < 0xE000)", "if (low >= 0xDC00 && low <= 0xE000)"),
+    M("version_block.cpp", "} else if (c < 0x800) {", "} else if (c <= 0x800) {"),
+    M("version_block.cpp", "} else if (c < 0x10000) {", "} else if (c <= 0x10000) {"),
+    M("version_block.cpp", "if (c < 0x80) {\n            out[o++]", "if (c <= 0x80) {\n            out[o++]"),
+    M("version_block.cpp", "return align4(rootLength) + valueStart / 2 * 3;", "return rootLength + valueStart / 2 * 3;"),
+    M("version_block.cpp", "return std::min(claimed, resource.size());", "return claimed;"),
+    M("version_block.cpp", "if (depth == 0)\n            underStrings", "if (depth == 1)\n            underStrings"),
+    M("version_block.cpp", "if (underStrings && depth == 3) {", "if (underStrings && depth >= 2) {"),
+    M("version_block.cpp", "*length = static_cast<UINT>(std::strlen(text) + 1);", "*length = static_cast<UINT>(std::strlen(text));"),
+    M("version_block.cpp", "node.type == 1 ? node.valueBytes / 2 : node.valueBytes", "node.valueBytes"),
+    M("version_block.cpp", "(value.end - value.valueStart) / 2,", "(value.end - value.valueStart) / 2 + 1,"),
+    # The one fold of names
+    M("case_fold.h", "(c >= u'a' && c <= u'z')", "(c >= u'a' && c < u'z')"),
+    M("case_fold.h", "(c >= u'a' && c <= u'z')", "(c > u'a' && c <= u'z')"),
+    M("case_fold.h", "(c >= 0xE0 && c <= 0xFE && c != 0xF7)", "(c >= 0xE0 && c < 0xFE && c != 0xF7)"),
+    M("case_fold.h", "(c >= 0xE0 && c <= 0xFE && c != 0xF7)", "(c > 0xE0 && c <= 0xFE && c != 0xF7)"),
+    M("case_fold.h", "(c >= 0xE0 && c <= 0xFE && c != 0xF7)", "(c >= 0xE0 && c <= 0xFE)"),
+    M("case_fold.h", "return (c >= 'a' && c <= 'z') ?", "return (c >= 'a' && c < 'z') ?"),
+    M("case_fold.h", "return (c >= 'a' && c <= 'z') ?", "return (c > 'a' && c <= 'z') ?"),
+    M("case_fold.cpp", "if (back.size() == static_cast<qsizetype>(name.size()) &&",
+      "if (true || back.size() == static_cast<qsizetype>(name.size()) &&"),
+    M("case_fold.cpp", "cp = QChar::toUpper(static_cast<char32_t>(cp));", "cp = static_cast<char32_t>(cp);"),
+    # The wildcard matcher
+    M("wildcard.cpp", "if (ni < n.size() && n[ni] != '.') {", "if (ni < n.size()) {"),
+    M("wildcard.cpp", "if (ni == n.size() || n[ni] == '.') {", "if (ni == n.size()) {"),
+    M("wildcard.cpp", "if (starP != std::string_view::npos && starN < n.size())",
+      "if (starP != std::string_view::npos && starN <= n.size())"),
+    M("wildcard.cpp", "ni = ++starN;", "ni = starN + 2;"),
+    M("wildcard.cpp", "if (pattern == \"*.*\" || pattern == \"*\")", "if (pattern == \"*.*\")"),
+    M("wildcard.cpp", "pattern.substr(pattern.size() - 2) == \".*\" &&", "pattern.substr(pattern.size() - 2) != \".*\" &&"),
+    M("wildcard.cpp", "pattern[pattern.size() - 2] != '.'", "true"),
+    M("wildcard.cpp", "return name.find('.') == std::string_view::npos && glob", "return glob"),
+    M("wildcard.cpp", "} else if (ni < n.size() && upperCaseAscii(pc) == upperCaseAscii(n[ni])) {",
+      "} else if (ni < n.size() && pc == n[ni]) {"),
+    # Registry value conversions
+    M("registry.cpp", "if (*dataSize < needed) {", "if (*dataSize <= needed) {"),
+    M("registry.cpp", "if (part.size() > maxKeyNameLength)", "if (part.size() >= maxKeyNameLength)"),
+    M("registry.cpp", "if (name.size() > maxValueNameLength)", "if (name.size() >= maxValueNameLength)"),
+    M("registry.cpp", "if (info.name.size() + 1 > *nameSize)", "if (info.name.size() > *nameSize)"),
+    M("registry.cpp", "if (name.size() + 1 > *valueNameSize)", "if (name.size() > *valueNameSize)"),
+    # The INI reader and writer
+    M("profile.cpp", "if (stripQuotes && value.size() >= 2 &&", "if (stripQuotes && value.size() > 2 &&"),
+    M("profile.cpp", "value.back() == value.front())", "value.back() != '\\0')"),
+    M("profile.cpp", "if (used + name.size() + 1 > size - 1) {", "if (used + name.size() + 1 >= size - 1) {"),
+    M("profile.cpp", "while (e > b && isBlank(s[e - 1]))", "while (e > b + 1 && isBlank(s[e - 1]))"),
+    M("profile.cpp", "|| c == '\\f' || c == 0x1a;", "|| c == '\\f';"),
+    # The reg command
+    M("src/cli/RegCommand.cpp", "text.size() >= 2 && text[0] == '\\\\' && text[1] == '\\\\'", "false"),
+    M("src/cli/RegCommand.cpp", "key.path.find(\"\\\\\\\\\") != std::string::npos ||", ""),
+    M("src/cli/RegCommand.cpp", "(t.type < 8 || t.type > 10)", "(t.type < 8 || t.type >= 10)"),
+    M("src/cli/RegCommand.cpp", "t.type != REG_LINK && ", ""),
+    M("src/cli/RegCommand.cpp", ": (b[3] | b[2] << 8 | b[1] << 16 | std::uint32_t(b[0]) << 24);",
+      ": (b[0] | b[1] << 8 | b[2] << 16 | std::uint32_t(b[3]) << 24);"),
+    M("src/cli/RegCommand.cpp", "bytes[type == REG_DWORD ? i : 3 - i]", "bytes[i]"),
+    M("src/cli/RegCommand.cpp", "for (std::size_t i = std::min<std::size_t>(bytes.size(), 8); i > 0; --i)",
+      "for (std::size_t i = std::min<std::size_t>(bytes.size(), 4); i > 0; --i)"),
+    M("src/cli/RegCommand.cpp", "v > limit)", "v >= limit)"),
+    M("src/cli/RegCommand.cpp", "parseNumber(data, 0xFFFFFFFFull, v)", "parseNumber(data, 0xFFFFFFFFFull, v)"),
+    M("src/cli/RegCommand.cpp", "const bool hex = text.size() > 2 &&", "const bool hex = text.size() >= 2 &&"),
+    M("src/cli/RegCommand.cpp", "text[0] == '-' || text[0] == '+' || ", ""),
+    M("src/cli/RegCommand.cpp", "data.size() % 2 ? \"0\" + data : data", "data.size() % 2 ? data + \"0\" : data"),
+    M("src/cli/RegCommand.cpp", "if (items[i].empty() && i + 1 < items.size()) {", "if (items[i].empty()) {"),
+    M("src/cli/RegCommand.cpp", "if (!separatorGiven)\n                ++i;", ""),
+    M("src/cli/RegCommand.cpp", "hasArgument && args[i + 1].size() == 1)", "hasArgument)"),
+    M("src/cli/RegCommand.cpp", "if (!data && (type == REG_DWORD || type == REG_DWORD_BIG_ENDIAN || type == REG_QWORD))",
+      "if (!data && (type == REG_DWORD || type == REG_QWORD))"),
+    M("src/cli/RegCommand.cpp", "if (*p == 'n' || *p == 'N')\n            return false;", ""),
+    M("src/cli/RegCommand.cpp", "if (key.path.empty())\n            return failure(\"ERROR: Access is denied.\");", ""),
+    M("src/cli/RegCommand.cpp", "if (rc == ERROR_FILE_NOT_FOUND && emptyValue) {", "if (rc == ERROR_FILE_NOT_FOUND) {"),
+    M("src/cli/RegCommand.cpp", "if (!values.empty() || nested)\n        out(name + \"\\n\");", "out(name + \"\\n\");"),
+    M("src/cli/RegCommand.cpp", "if (key.path.empty())\n        return usageError(\"add\", \"ERROR: Invalid key name.\");", ""),
+]
+
+# Mutants that cannot change what a caller sees, with the reason; kept out of the rate.
+EQUIVALENT = {
+}
+
+
+def run(cmd, timeout, env=None, cwd=None):
+    try:
+        p = subprocess.run(cmd, cwd=cwd, env=env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
+                           timeout=timeout, text=True, errors="replace")
+        return p.returncode, p.stdout
+    except subprocess.TimeoutExpired:
+        return "timeout", ""
+
+
+def mutated(text, m):
+    count = text.count(m.find)
+    if count == 0 or (m.occurrence == 0 and count > 1 and m.occurrence is not None and m.occurrence >= count):
+        return None
+    if count > 1 and m.occurrence == 0:
+        raise SystemExit(f"{m.file}: '{m.find}' occurs {count} times; give an occurrence")
+    at = -1
+    for _ in range(m.occurrence + 1):
+        at = text.find(m.find, at + 1)
+    return text[:at] + m.replace + text[at + len(m.find):]
+
+
+def test_env(build):
+    env = dict(os.environ)
+    env["QT_QPA_PLATFORM"] = "offscreen"
+    env["TALLYRUNE_BIN_DIR"] = str(build / "bin")
+    return env
+
+
+def run_tests(build, group):
+    for program in group.program.split("+"):
+        code, out = run([str(build / "bin" / program), "--gtest_brief=1", "--gtest_fail_fast",
+                         f"--gtest_filter={group.gtest_filter}"], timeout=600, env=test_env(build))
+        if code != 0:
+            failed = [l for l in out.splitlines() if l.startswith("[  FAILED  ]")]
+            return True, (failed[0][14:].strip() if failed else f"{program} exit {code}")
+    return False, ""
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--build", default="build")
+    parser.add_argument("--only", default="", help="run the mutants of files whose path contains this")
+    parser.add_argument("--list", action="store_true")
+    args = parser.parse_args()
+    build = (ROOT / args.build).resolve()
+    selected = [(i, m) for i, m in enumerate(MUTANTS) if args.only in m.file]
+    if args.list:
+        for i, m in selected:
+            print(f"{i:3} {m.file}: {m.find!r} -> {m.replace!r}")
+        return 0
+
+    originals = {}
+
+    def restore(*_):
+        for path, text in originals.items():
+            path.write_text(text)
+        if _:
+            sys.exit(130)
+
+    signal.signal(signal.SIGINT, restore)
+    signal.signal(signal.SIGTERM, restore)
+
+    killed, survived, invalid, skipped = [], [], [], []
+    started = time.time()
+    try:
+        for i, m in selected:
+            path = ROOT / m.file
+            original = originals.setdefault(path, path.read_text())
+            if i in EQUIVALENT:
+                skipped.append((i, m))
+                continue
+            text = mutated(original, m)
+            if text is None:
+                raise SystemExit(f"mutant {i}: '{m.find}' not found in {m.file}")
+            group = GROUPS[m.file]
+            path.write_text(text)
+            try:
+                code, out = run(["cmake", "--build", str(build), "--target", *group.targets], timeout=1200)
+                if code != 0:
+                    invalid.append((i, m))
+                    print(f"[{i:3}] does not build   {m.file}: {m.find!r}", flush=True)
+                    continue
+                caught, by = run_tests(build, group)
+            finally:
+                path.write_text(original)
+            (killed if caught else survived).append((i, m))
+            verdict = f"killed by {by}" if caught else "SURVIVED"
+            print(f"[{i:3}] {verdict:60.60} {Path(m.file).name}: {m.find[:50]!r}", flush=True)
+    finally:
+        restore()
+        run(["cmake", "--build", str(build), "--target", *{t for g in GROUPS.values() for t in g.targets}],
+            timeout=1200)
+
+    judged = len(killed) + len(survived)
+    print(f"\n{len(killed)} of {judged} mutants killed ({100.0 * len(killed) / max(judged, 1):.1f} %), "
+          f"{len(invalid)} did not build, {len(skipped)} equivalent; {time.time() - started:.0f} s")
+    for i, m in survived:
+        print(f"  survived [{i}] {m.file}: {m.find!r} -> {m.replace!r}")
+    for i, m in skipped:
+        print(f"  equivalent [{i}] {m.file}: {EQUIVALENT[i]}")
+    return 1 if survived else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

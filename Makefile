@@ -11,8 +11,7 @@ TSAN_TARGETS = test_copyengine test_shell test_settings tallyrune-updatectl
 TSAN_LABELS = copyengine|shell|settings
 SAN_ENV = ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1 \
           UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-          TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions=$(CURDIR)/tests/sanitizers/tsan.supp \
-          LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizers/lsan.supp
+          TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions=$(CURDIR)/tests/sanitizers/tsan.supp
 
 .PHONY: all deps configure build run test test-asan test-tsan mutate bench clean
 

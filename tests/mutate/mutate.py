@@ -22,18 +22,22 @@ POSIX = "src/platform/posix/"
 
 
 @dataclass
-class Group:
+class Stage:
     targets: list      # what to rebuild
     program: str       # the test program to run
     gtest_filter: str  # the tests that cover the file
 
 
-VERSION = Group(["test_platform", "test_version", "tallyrune-updatectl"], "test_platform+test_version", "*")
-WILDCARD = Group(["test_platform"], "test_platform", "Wildcard*")
-CASE_FOLD = Group(["test_platform"], "test_platform", "CaseFold*")
-REGISTRY = Group(["test_settings"], "test_settings", "Registry*:IniCtrlRegistry*")
-REG_COMMAND = Group(["tallyrune-updatectl"], "test_settings", "RegCommand*")
-PROFILE = Group(["test_settings"], "test_settings", "Profile*:IniCtrl*")
+# Each file's stages run in order until one catches the mutant: the quick unit tests first, the
+# slower end-to-end tests only for what got through.
+PLATFORM_UNITS = Stage(["test_platform"], "test_platform", "*")
+VERSION = [PLATFORM_UNITS, Stage(["test_version", "tallyrune-updatectl"], "test_version", "*")]
+WILDCARD = [Stage(["test_platform"], "test_platform", "Wildcard*")]
+CASE_FOLD = [Stage(["test_platform"], "test_platform", "CaseFold*"),
+             Stage(["test_settings"], "test_settings", "Registry*:Profile*:StoreOn*")]
+REGISTRY = [Stage(["test_settings"], "test_settings", "Registry*:StoreOnRegistry*:IniCtrlRegistry*")]
+REG_COMMAND = [Stage(["tallyrune-updatectl"], "test_settings", "RegCommand*:RegValues*")]
+PROFILE = [Stage(["test_settings"], "test_settings", "Profile*:StoreOnIni*:IniCtrl*")]
 
 GROUPS = {
     POSIX + "pe_image.cpp": VERSION,
@@ -53,11 +57,12 @@ class Mutant:
     file: str
     find: str
     replace: str
-    occurrence: int = 0  # which one, when the text occurs more than once
+    occurrence: int = 0     # which one, when the text occurs more than once
+    equivalent: str = ""    # why it cannot change what a caller sees; kept out of the rate
 
 
-def M(file, find, replace, occurrence=0):
-    return Mutant(file if "/" in file else POSIX + file, find, replace, occurrence)
+def M(file, find, replace, occurrence=0, equivalent=""):
+    return Mutant(file if "/" in file else POSIX + file, find, replace, occurrence, equivalent)
 
 
 MUTANTS = [
@@ -190,10 +195,6 @@ MUTANTS = [
     M("src/cli/RegCommand.cpp", "if (key.path.empty())\n        return usageError(\"add\", \"ERROR: Invalid key name.\");", ""),
 ]
 
-# Mutants that cannot change what a caller sees, with the reason; kept out of the rate.
-EQUIVALENT = {
-}
-
 
 def run(cmd, timeout, env=None, cwd=None):
     try:
@@ -206,10 +207,10 @@ def run(cmd, timeout, env=None, cwd=None):
 
 def mutated(text, m):
     count = text.count(m.find)
-    if count == 0 or (m.occurrence == 0 and count > 1 and m.occurrence is not None and m.occurrence >= count):
+    if count == 0 or m.occurrence >= count:
         return None
     if count > 1 and m.occurrence == 0:
-        raise SystemExit(f"{m.file}: '{m.find}' occurs {count} times; give an occurrence")
+        raise SystemExit(f"{m.file}: {m.find!r} occurs {count} times; give an occurrence")
     at = -1
     for _ in range(m.occurrence + 1):
         at = text.find(m.find, at + 1)
@@ -223,14 +224,18 @@ def test_env(build):
     return env
 
 
-def run_tests(build, group):
-    for program in group.program.split("+"):
-        code, out = run([str(build / "bin" / program), "--gtest_brief=1", "--gtest_fail_fast",
-                         f"--gtest_filter={group.gtest_filter}"], timeout=600, env=test_env(build))
+def build_and_test(build, stages):
+    """(built, caught, by): built is False when the mutant does not compile."""
+    for stage in stages:
+        code, _ = run(["cmake", "--build", str(build), "--target", *stage.targets], timeout=1800)
+        if code != 0:
+            return False, False, ""
+        code, out = run([str(build / "bin" / stage.program), "--gtest_brief=1", "--gtest_fail_fast",
+                         f"--gtest_filter={stage.gtest_filter}"], timeout=900, env=test_env(build))
         if code != 0:
             failed = [l for l in out.splitlines() if l.startswith("[  FAILED  ]")]
-            return True, (failed[0][14:].strip() if failed else f"{program} exit {code}")
-    return False, ""
+            return True, True, (failed[0][14:].strip() if failed else f"{stage.program} exit {code}")
+    return True, False, ""
 
 
 def main():
@@ -238,6 +243,7 @@ def main():
     parser.add_argument("--build", default="build")
     parser.add_argument("--only", default="", help="run the mutants of files whose path contains this")
     parser.add_argument("--list", action="store_true")
+    parser.add_argument("--check", action="store_true", help="only check that every mutant applies")
     args = parser.parse_args()
     build = (ROOT / args.build).resolve()
     selected = [(i, m) for i, m in enumerate(MUTANTS) if args.only in m.file]
@@ -245,6 +251,13 @@ def main():
         for i, m in selected:
             print(f"{i:3} {m.file}: {m.find!r} -> {m.replace!r}")
         return 0
+
+    if args.check:
+        bad = [(i, m) for i, m in selected if mutated((ROOT / m.file).read_text(), m) is None]
+        for i, m in bad:
+            print(f"mutant {i} does not apply: {m.file}: {m.find!r}")
+        print(f"{len(selected) - len(bad)} of {len(selected)} mutants apply")
+        return 1 if bad else 0
 
     originals = {}
 
@@ -263,30 +276,28 @@ def main():
         for i, m in selected:
             path = ROOT / m.file
             original = originals.setdefault(path, path.read_text())
-            if i in EQUIVALENT:
+            if m.equivalent:
                 skipped.append((i, m))
                 continue
             text = mutated(original, m)
             if text is None:
                 raise SystemExit(f"mutant {i}: '{m.find}' not found in {m.file}")
-            group = GROUPS[m.file]
             path.write_text(text)
             try:
-                code, out = run(["cmake", "--build", str(build), "--target", *group.targets], timeout=1200)
-                if code != 0:
-                    invalid.append((i, m))
-                    print(f"[{i:3}] does not build   {m.file}: {m.find!r}", flush=True)
-                    continue
-                caught, by = run_tests(build, group)
+                built, caught, by = build_and_test(build, GROUPS[m.file])
             finally:
                 path.write_text(original)
+            if not built:
+                invalid.append((i, m))
+                print(f"[{i:3}] does not build   {m.file}: {m.find!r}", flush=True)
+                continue
             (killed if caught else survived).append((i, m))
             verdict = f"killed by {by}" if caught else "SURVIVED"
             print(f"[{i:3}] {verdict:60.60} {Path(m.file).name}: {m.find[:50]!r}", flush=True)
     finally:
         restore()
-        run(["cmake", "--build", str(build), "--target", *{t for g in GROUPS.values() for t in g.targets}],
-            timeout=1200)
+        run(["cmake", "--build", str(build), "--target",
+             *sorted({t for stages in GROUPS.values() for stage in stages for t in stage.targets})], timeout=1800)
 
     judged = len(killed) + len(survived)
     print(f"\n{len(killed)} of {judged} mutants killed ({100.0 * len(killed) / max(judged, 1):.1f} %), "
@@ -294,7 +305,7 @@ def main():
     for i, m in survived:
         print(f"  survived [{i}] {m.file}: {m.find!r} -> {m.replace!r}")
     for i, m in skipped:
-        print(f"  equivalent [{i}] {m.file}: {EQUIVALENT[i]}")
+        print(f"  equivalent [{i}] {m.file}: {m.find!r} -> {m.replace!r}: {m.equivalent}")
     return 1 if survived else 0
 
 

@@ -102,8 +102,7 @@ Elf buildElf(const std::vector<Section>& sections, const Layout& l = {})
 
 const Bytes& versionData()
 {
-    static const Bytes data = verwriter::buildVersionBlock(verwriter::simpleVersionInfo({5, 6, 7, 8}, {{"ProductName", "Tallyrune"}}));
-    return data;
+    return sampleVersionData();
 }
 
 std::vector<Section> withVersion(std::string name = elfVersionSection)
@@ -113,12 +112,7 @@ std::vector<Section> withVersion(std::string name = elfVersionSection)
 
 DWORD walk(const Bytes& file, ResourceSpan* where = nullptr)
 {
-    MemorySource source(file.data(), file.size());
-    ResourceSpan span;
-    const DWORD rc = findElfVersionSection(source, span);
-    if (where)
-        *where = span;
-    return rc;
+    return walkWith(findElfVersionSection, file, where);
 }
 } // namespace
 

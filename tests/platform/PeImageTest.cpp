@@ -18,8 +18,7 @@ constexpr std::size_t dataAt = section + 88;
 
 const Bytes& versionData()
 {
-    static const Bytes data = verwriter::buildVersionBlock(verwriter::simpleVersionInfo({1, 2, 3, 4}, {{"ProductName", "Tallyrune"}}));
-    return data;
+    return sampleVersionData();
 }
 
 Bytes image(bool plus = false)
@@ -36,12 +35,7 @@ std::size_t sectionTable(bool plus)
 
 DWORD walk(const Bytes& file, ResourceSpan* where = nullptr)
 {
-    MemorySource source(file.data(), file.size());
-    ResourceSpan span;
-    const DWORD rc = findPeVersionResource(source, span);
-    if (where)
-        *where = span;
-    return rc;
+    return walkWith(findPeVersionResource, file, where);
 }
 } // namespace
 

@@ -31,6 +31,26 @@ inline std::uint32_t get32(const Bytes& b, std::size_t at)
     return wincompat::version::load32(&b.at(at));
 }
 
+// The version resource the images below carry: one string, ProductName "Tallyrune".
+inline const Bytes& sampleVersionData()
+{
+    static const Bytes data =
+        verwriter::buildVersionBlock(verwriter::simpleVersionInfo({1, 2, 3, 4}, {{"ProductName", "Tallyrune"}}));
+    return data;
+}
+
+// Runs one image walk over bytes in memory: its result, and where it found the resource.
+using Walk = DWORD (*)(wincompat::version::ByteSource&, wincompat::version::ResourceSpan&);
+inline DWORD walkWith(Walk find, const Bytes& file, wincompat::version::ResourceSpan* where)
+{
+    wincompat::version::MemorySource source(file.data(), file.size());
+    wincompat::version::ResourceSpan span;
+    const DWORD rc = find(source, span);
+    if (where)
+        *where = span;
+    return rc;
+}
+
 // A string value of the block made from the file's version resource, or nothing.
 inline std::optional<std::string> queryText(const Bytes& file, const std::string& path)
 {

@@ -166,7 +166,9 @@ MUTANTS = [
     M("profile.cpp", "if (stripQuotes && value.size() >= 2 &&", "if (stripQuotes && value.size() > 2 &&"),
     M("profile.cpp", "value.back() == value.front())", "value.back() != '\\0')"),
     M("profile.cpp", "if (used + name.size() + 1 > size - 1) {", "if (used + name.size() + 1 >= size - 1) {"),
-    M("profile.cpp", "while (e > b && isBlank(s[e - 1]))", "while (e > b + 1 && isBlank(s[e - 1]))"),
+    M("profile.cpp", "while (e > b && isBlank(s[e - 1]))", "while (e > b + 1 && isBlank(s[e - 1]))",
+      equivalent="the loop before it leaves a character that is no blank at b, so e never stops on one at b"),
+    M("profile.cpp", "    while (e > b && isBlank(s[e - 1]))\n        --e;\n", ""),
     M("profile.cpp", "|| c == '\\f' || c == 0x1a;", "|| c == '\\f';"),
     # The reg command
     M("src/cli/RegCommand.cpp", "text.size() >= 2 && text[0] == '\\\\' && text[1] == '\\\\'", "false"),

@@ -7,8 +7,7 @@ LAUNCHER := $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache
 SAN_ARGS = -DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS_DEBUG=-O1 -g1" "-DCMAKE_C_FLAGS_DEBUG=-O1 -g1" $(LAUNCHER) $(CMAKE_ARGS)
 # The programs whose tests drive threads: the copy engine with its pool and progress window, and the
 # registry written by several threads and processes at once.
-TSAN_TARGETS = test_copyengine test_shell test_settings tallyrune-updatectl
-TSAN_LABELS = copyengine|shell|settings
+TSAN_PROGRAMS = test_copyengine test_shell test_settings
 SAN_ENV = ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1 \
           UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
           TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions=$(CURDIR)/tests/sanitizers/tsan.supp
@@ -39,15 +38,18 @@ test-asan: deps
 
 test-tsan: deps
 	@test -f build-tsan/build.ninja || cmake -S . -B build-tsan -G Ninja -DTALLYRUNE_SANITIZE=thread $(SAN_ARGS)
-	@cmake --build build-tsan --target $(TSAN_TARGETS)
-	@cd build-tsan && $(SAN_ENV) ctest --output-on-failure -j2 --timeout 900 -L '$(TSAN_LABELS)'
+	@cmake --build build-tsan --target $(TSAN_PROGRAMS) tallyrune-updatectl
+	@cd build-tsan && for p in $(TSAN_PROGRAMS); do \
+	  echo "== $$p"; \
+	  $(SAN_ENV) QT_QPA_PLATFORM=offscreen TALLYRUNE_BIN_DIR=$$PWD/bin timeout 1800 bin/$$p --gtest_brief=1 || exit 1; \
+	done
 
-mutate: build
-	@python3 tests/mutate/mutate.py --build $(BUILD_DIR)
+mutate: deps
+	@python3 tests/mutate/mutate.py
 
 bench: build
 	@WITH_EXTRAS=1 scripts/install-deps.sh
 	@bench/run-all.sh $(BUILD_DIR)
 
 clean:
-	rm -rf $(BUILD_DIR) build-asan build-tsan
+	rm -rf $(BUILD_DIR) build-asan build-tsan build-mutate

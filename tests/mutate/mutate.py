@@ -2,7 +2,10 @@
 """Plants one small fault at a time in the code that parses or decides, rebuilds only the test
 program that covers it, runs that program and reports every fault it let through.
 
-    tests/mutate/mutate.py [--build DIR] [--only SUBSTRING] [--list]
+    tests/mutate/mutate.py [--build DIR] [--only SUBSTRING] [--list] [--check]
+
+It works in a build folder of its own (build-mutate), unoptimised and without debug information,
+so that each mutant costs one quick compile and a link, and the everyday build is left alone.
 
 Each mutant replaces one exact piece of text (unique in its file unless an occurrence is given).
 The source is restored after each mutant, also when the run is interrupted. A mutant the compiler
@@ -10,6 +13,7 @@ refuses is reported as such and counts neither way.
 """
 import argparse
 import os
+import shutil
 import signal
 import subprocess
 import sys
@@ -236,13 +240,13 @@ def build_and_test(build, stages):
                          f"--gtest_filter={stage.gtest_filter}"], timeout=900, env=test_env(build))
         if code != 0:
             failed = [l for l in out.splitlines() if l.startswith("[  FAILED  ]")]
-            return True, True, (failed[0][14:].strip() if failed else f"{stage.program} exit {code}")
+            return True, True, (failed[0][13:].strip() if failed else f"{stage.program} exit {code}")
     return True, False, ""
 
 
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("--build", default="build")
+    parser.add_argument("--build", default="build-mutate")
     parser.add_argument("--only", default="", help="run the mutants of files whose path contains this")
     parser.add_argument("--list", action="store_true")
     parser.add_argument("--check", action="store_true", help="only check that every mutant applies")
@@ -260,6 +264,15 @@ def main():
             print(f"mutant {i} does not apply: {m.file}: {m.find!r}")
         print(f"{len(selected) - len(bad)} of {len(selected)} mutants apply")
         return 1 if bad else 0
+
+    if not (build / "build.ninja").exists():
+        launcher = ["-DCMAKE_CXX_COMPILER_LAUNCHER=ccache"] if shutil.which("ccache") else []
+        subprocess.run(["cmake", "-S", str(ROOT), "-B", str(build), "-G", "Ninja", "-DCMAKE_BUILD_TYPE=Debug",
+                        "-DCMAKE_CXX_FLAGS_DEBUG=-O0", "-DCMAKE_C_FLAGS_DEBUG=-O0", *launcher], check=True,
+                       stdout=subprocess.DEVNULL)
+    print("building the test programs once ...", flush=True)
+    targets = sorted({t for stages in GROUPS.values() for stage in stages for t in stage.targets})
+    subprocess.run(["cmake", "--build", str(build), "--target", *targets], check=True, stdout=subprocess.DEVNULL)
 
     originals = {}
 

@@ -144,3 +144,18 @@ TEST(PeWalk, OnlyMzFilesAreTakenForPe)
     EXPECT_FALSE(looksLikePe(bad));
     EXPECT_EQ(walk(file), DWORD(ERROR_BAD_FORMAT));
 }
+
+TEST(PeWalk, ATypeThatLeadsBackToTheRootIsALoopEvenWhenTheRootCouldPassForItsNames)
+{
+    // The root holds two types: 1, whose directory is the language directory, and 16, which
+    // points back at the root. Taken as the version type's names, the root would offer name 1.
+    constexpr std::size_t languageDir = 48;
+    Bytes file = image();
+    put16(file, section + 12, 0);
+    put16(file, section + 14, 2);
+    put32(file, section + 16, 1);
+    put32(file, section + 20, 0x80000000u | languageDir);
+    put32(file, section + 24, 16);
+    put32(file, section + 28, 0x80000000u);
+    EXPECT_EQ(walk(file), DWORD(ERROR_BAD_FORMAT));
+}

@@ -88,7 +88,9 @@ MUTANTS = [
     M("pe_image.cpp", "return x.name == RT_VERSION_ID;", "return x.name != RT_VERSION_ID;"),
     M("pe_image.cpp", "return i == 0; }, found, entry))\n            return e;\n        if (!found)\n            return ERROR_RESOURCE_NAME_NOT_FOUND;",
       "return i == 1; }, found, entry))\n            return e;\n        if (!found)\n            return ERROR_RESOURCE_NAME_NOT_FOUND;"),
-    M("pe_image.cpp", "    if (entry.target & subdirectoryBit)\n        return ERROR_BAD_FORMAT;\n", ""),
+    M("pe_image.cpp", "    if (entry.target & subdirectoryBit)\n        return ERROR_BAD_FORMAT;\n", "",
+      equivalent="a target with the directory bit is an offset of 2 GiB or more, which the bounds check of the "
+                 "next read refuses in any section smaller than that"),
     M("pe_image.cpp", "    if (dataSize == 0)\n        return ERROR_RESOURCE_DATA_NOT_FOUND;\n", ""),
     M("pe_image.cpp", "dataSize > where.available ||", "dataSize >= where.available ||"),
     M("pe_image.cpp", "dataSize > source.size() - where.offset", "dataSize >= source.size() - where.offset"),

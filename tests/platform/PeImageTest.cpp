@@ -117,21 +117,21 @@ TEST(PeWalk, TheResourceDirectoryEntryMustBeThere)
 
 TEST(PeWalk, ADirectoryMayFillItsSectionButNotRunPastIt)
 {
-    // The language directory at section offset 48 holds its entries up to the section's end.
-    constexpr std::size_t languageDir = section + 48, rawSize = 0x200;
-    const std::uint16_t fits = (rawSize - 48 - 16) / 8;
+    // A 4 KiB section whose language directory (at offset 48) holds more entries than one read
+    // takes: the entry wanted is the first, only the count runs past the end.
+    constexpr std::size_t languageDir = section + 48, rawSize = 0x1000;
+    constexpr std::uint16_t fits = (rawSize - 48 - 16) / 8;
     Bytes file = image();
+    file.resize(section + rawSize, 0);
+    put32(file, sectionTable(false) + 16, rawSize);
     put16(file, languageDir + 14, fits);
     EXPECT_EQ(walk(file), DWORD(ERROR_SUCCESS));
-    // One entry more runs past the section, though the entry wanted is the first one.
     put16(file, languageDir + 14, fits + 1);
     EXPECT_EQ(walk(file), DWORD(ERROR_BAD_FORMAT));
 
     // The same past the end of the file, when the section claims more bytes than the file holds.
-    Bytes longer = image();
-    put32(longer, sectionTable(false) + 16, 0x10000);
-    put16(longer, languageDir + 14, fits + 1);
-    EXPECT_EQ(walk(longer), DWORD(ERROR_BAD_FORMAT));
+    put32(file, sectionTable(false) + 16, 0x10000);
+    EXPECT_EQ(walk(file), DWORD(ERROR_BAD_FORMAT));
 }
 
 TEST(PeWalk, OnlyMzFilesAreTakenForPe)

@@ -131,6 +131,17 @@ TEST(ElfWalk, FindsTheSectionIn32And64BitImagesAndWithExtendedNumbering)
     }
 }
 
+TEST(ElfWalk, TheNameTableIndexAloneMayLiveInSectionZero)
+{
+    for (bool is64 : {false, true}) {
+        SCOPED_TRACE(is64 ? "ELF64" : "ELF32");
+        Elf e = buildElf(withVersion(), {is64});
+        put16(e.bytes, is64 ? 0x3E : 0x32, 0xFFFF);
+        put32(e.bytes, e.header(0) + (is64 ? 40 : 24), static_cast<std::uint32_t>(e.strndx));
+        EXPECT_EQ(queryText(e.bytes, "\\StringFileInfo\\040904E4\\ProductName"), "Tallyrune");
+    }
+}
+
 TEST(ElfWalk, OnlyTheExactNameCounts)
 {
     // The name is the last one of the table, so it ends exactly where the table ends.

@@ -5,10 +5,10 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ make pkg-config
-  qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev libxcb1-dev
   libjpeg62-turbo-dev libsqlite3-dev sqlite3
   libgtest-dev libgmock-dev
-  xvfb xauth x11-utils imagemagick
+  xvfb xauth x11-utils imagemagick openbox
   fonts-liberation fonts-dejavu-core
   util-linux
 )

@@ -2,7 +2,9 @@
 """Start-up to first paint and peak memory of the utility against a minimal Qt window.
 
 Runs both probes alternately on one X server (Xvfb unless a display is set), after a warm-up,
-and prints the medians and the ratios (ours / minimal window)."""
+and prints the medians and the ratios (ours / minimal window). The utility starts on an install
+with both version files and an "Update Path" setting, so that its first paint includes the
+version panels' reads."""
 import os
 import statistics
 import subprocess
@@ -12,7 +14,7 @@ import time
 
 build = sys.argv[1] if len(sys.argv) > 1 else "build"
 runs = int(os.environ.get("RUNS", "11"))
-bin_dir = os.path.join(build, "bin")
+bin_dir = os.path.abspath(os.path.join(build, "bin"))
 probes = {"utility": os.path.join(bin_dir, "startup-probe-utility"),
           "minimal": os.path.join(bin_dir, "startup-probe-minimal")}
 
@@ -22,10 +24,28 @@ def once(path, env):
     fields = dict(kv.split("=") for kv in out.split())
     return float(fields["first_paint_ms"]), int(fields["peak_kib"])
 
+def lay_out_install(root, env):
+    """A program folder to start in: the installed program (found by its bare name in the current
+    folder) and an update folder named by the settings."""
+    program = os.path.join(root, "program")
+    update = os.path.join(program, "Update")
+    os.makedirs(update)
+    for path, version in ((os.path.join(program, "Tallyrune.exe"), "1.4.2.310"),
+                          (os.path.join(update, "Tallyrune.exe"), "1.5.0.12")):
+        subprocess.run([os.path.join(bin_dir, "mkpe"), path, "--file-version", version,
+                        "--string", "ProductName=Tallyrune POS", "--string", "FileVersion=" + version,
+                        "--string", "ProductVersion=" + version[:3],
+                        "--string", "LegalCopyright=Copyright (C) Harrowmere Software"], check=True)
+    subprocess.run([os.path.join(bin_dir, "tallyrune-updatectl"), "reg", "add",
+                    "HKLM\\Software\\Harrowmere\\Tallyrune\\Application", "/v", "Update Path", "/d", update, "/f"],
+                   env=env, check=True, capture_output=True)
+    return program
+
 def main():
     env = dict(os.environ)
     with tempfile.TemporaryDirectory() as root:
-        env["WINCOMPAT_ROOT"] = root
+        env["WINCOMPAT_ROOT"] = os.path.join(root, "wincompat")
+        os.chdir(lay_out_install(root, env))
         results = {name: [] for name in probes}
         for name, path in probes.items():  # warm-up: caches, fonts
             once(path, env)

@@ -51,7 +51,7 @@ const FormDescription& MainFormDescription()
             {"Panel1", "TPanel", "", 0, 0, 596, 41, "", nullptr,
              {{"Align", "alTop"}, {"Color", "clWhite"}, {"BevelInner", "bvLowered"}, {"TabOrder", "3"}}},
             {"LMDLabel1", "TLMDLabel", "Panel1", 8, 8, 294, 27, "Tallyrune POS Update Utility", &titleFont,
-             {{"Alignment", "agCenter"}, {"Font3D.Style", "tdSunken"}, {"Bevel.Mode", "bmCustom"}}},
+             {{"Alignment", "agCenter"}, {"FontFX.Style", "tdSunken"}, {"Bevel.Mode", "bmCustom"}}},
             {"Panel2", "TPanel", "Panel1", 446, 4, 145, 35, "Panel2", nullptr,
              {{"Color", "clWhite"}, {"BevelOuter", "bvNone"}}},
             {"Image1", "TImage", "Panel2", 8, -21, 125, 125, "", nullptr,

@@ -1,15 +1,22 @@
 #include "app/TMainForm.h"
 
 #include "app/MainFormDescription.h"
+#include "app/UpdateProcedure.h"
+#include "app/VersionPanels.h"
+#include "app/WindowUpdateDialogs.h"
+#include "controls/StyledControls.h"
 #include "controls/TLMDButton.h"
 #include "controls/TLMDLabel.h"
+#include "controls/TLMDSpeedButton.h"
 #include "framework/Exceptions.h"
 #include "framework/StdControls.h"
+#include "framework/TApplication.h"
 #include "framework/TStoredComponent.h"
 #include "framework/TValueListEditor.h"
 #include "platform/system.h"
 #include "settings/TLMDIniCtrl.h"
 #include "shell/TabfFileOperation.h"
+#include "shell/TabfOneInstance.h"
 #include "version/TSMVersionInfo.h"
 
 static void initResources() { Q_INIT_RESOURCE(resources); }
@@ -38,7 +45,7 @@ void RegisterMainFormClasses()
     RegisterComponentClass("TSMVersionInfo", [](TComponent* o) { return new TSMVersionInfo(o); });
     RegisterComponentClass("TLMDIniCtrl", [](TComponent* o) { return new TLMDIniCtrl(o); });
     RegisterComponentClass("TLMDAboutDlg", [](TComponent* o) { return new TStoredComponent(o); });
-    RegisterComponentClass("TabfOneInstance", [](TComponent* o) { return new TStoredComponent(o); });
+    RegisterComponentClass("TabfOneInstance", [](TComponent* o) { return new TabfOneInstance(o); });
 }
 
 template <class T> T* TMainForm::find(const char* name)
@@ -55,7 +62,9 @@ TMainForm::TMainForm(TComponent* owner) : TForm(owner)
     RegisterMainFormClasses();
     OnCreate = [this] {
         bindComponents();
-        FormCreate(this);
+        // Created before the message loop runs: an error here is shown like any handler's, and the
+        // window is still shown and can be used.
+        TApplication::Instance().RunHandler([this] { FormCreate(this); });
     };
     LoadFrom(MainFormDescription());
 }
@@ -82,12 +91,24 @@ void TMainForm::bindComponents()
     ExitButton = find<TLMDSpeedButton>("ExitButton");
     abfFileOperation1 = find<TabfFileOperation>("abfFileOperation1");
     LMDAboutDlg1 = find<TStoredComponent>("LMDAboutDlg1");
-    abfOneInstance1 = find<TStoredComponent>("abfOneInstance1");
+    abfOneInstance1 = find<TabfOneInstance>("abfOneInstance1");
     SMVersionInfo1 = find<TSMVersionInfo>("SMVersionInfo1");
     SMVersionInfo2 = find<TSMVersionInfo>("SMVersionInfo2");
     LMDIniCtrl1 = find<TLMDIniCtrl>("LMDIniCtrl1");
 
     ExitButton->OnClick = [this](TComponent* sender) { ExitButtonClick(sender); };
+    UpdateButton->OnClick = [this](TComponent* sender) { UpdateButtonClick(sender); };
+    LMDButton3->OnClick = [this](TComponent* sender) { LMDButton3Click(sender); };
+    LMDButton4->OnClick = [this](TComponent* sender) { LMDButton4Click(sender); };
+    ValueListEditor1->OnSelectCell = [this](TComponent* sender, int col, int row, bool& canSelect) {
+        ValueListEditor1SelectCell(sender, col, row, canSelect);
+    };
+    ValueListEditor2->OnSelectCell = [this](TComponent* sender, int col, int row, bool& canSelect) {
+        ValueListEditor2SelectCell(sender, col, row, canSelect);
+    };
+    ValueListEditor1->OnExit = [this](TComponent* sender) { ValueListEditor1Exit(sender); };
+    ValueListEditor2->OnExit = [this](TComponent* sender) { ValueListEditor2Exit(sender); };
+    OnShow = [this] { FormShow(this); };
 }
 
 void TMainForm::FormCreate(TComponent*)
@@ -98,9 +119,61 @@ void TMainForm::FormCreate(TComponent*)
     Edit1->SetText(abfFileOperation1->DestFolder());
     abfFileOperation1->FileList().Clear();
     // Taken as stored: nothing trimmed, no test for a trailing delimiter.
-    const std::string updateFolder = LMDIniCtrl1->ReadSetting("Application", "Update Path", programFolder + "Update");
-    abfFileOperation1->FileList().Add(updateFolder + wincompat::pathDelimiter() + "*.*");
+    const std::string updateFolder = ReadUpdateFolder(*LMDIniCtrl1, programFolder);
+    abfFileOperation1->FileList().Add(UpdateCopySource(updateFolder));
     Memo1->SetText(abfFileOperation1->FileList().Text());
 }
 
+void TMainForm::FormShow(TComponent*)
+{
+    clickFromCode(LMDButton3);
+    clickFromCode(LMDButton4);
+}
+
 void TMainForm::ExitButtonClick(TComponent*) { close(); }
+
+void TMainForm::UpdateButtonClick(TComponent*)
+{
+    WindowUpdateDialogs dialogs;
+    UpdateProcedure procedure(dialogs, *abfFileOperation1, *LMDIniCtrl1);
+    procedure.Clock = Clock;
+    procedure.OnCopying = [this] { UpdateButton->SetCaptionText("Updating..."); };
+    // Compared on what the panels show at this moment, not on what the readers last read.
+    switch (procedure.Run(ValueListEditor1->Values("File Version"), ValueListEditor2->Values("File Version"))) {
+    case UpdateOutcome::Completed:
+        UpdateButton->SetCaptionText("Updated");
+        UpdateButton->setEnabled(false);
+        close();
+        break;
+    case UpdateOutcome::Declined: close(); break;
+    case UpdateOutcome::CopyFailed:
+        // Nothing was put in place: the user may try again or leave.
+        UpdateButton->SetCaptionText("Update");
+        UpdateButton->setEnabled(true);
+        break;
+    case UpdateOutcome::Stopped:
+    case UpdateOutcome::Refused: break;
+    }
+}
+
+void TMainForm::clickFromCode(TLMDButton* button)
+{
+    if (button->OnClick)
+        button->OnClick(button);
+}
+
+void TMainForm::LMDButton3Click(TComponent*) { RefillCurrentPanel(*ValueListEditor1, *SMVersionInfo1, RunningUtility()); }
+
+void TMainForm::LMDButton4Click(TComponent*)
+{
+    RefillUpdatePanel(*ValueListEditor2, *SMVersionInfo2, *LMDIniCtrl1, RunningUtility());
+}
+
+// The selection handlers leave the permission alone: the grid's own rule decides.
+void TMainForm::ValueListEditor1SelectCell(TComponent*, int, int, bool&) { clickFromCode(LMDButton3); }
+
+void TMainForm::ValueListEditor2SelectCell(TComponent*, int, int, bool&) { clickFromCode(LMDButton4); }
+
+void TMainForm::ValueListEditor1Exit(TComponent*) { clickFromCode(LMDButton3); }
+
+void TMainForm::ValueListEditor2Exit(TComponent*) { clickFromCode(LMDButton4); }

@@ -3,6 +3,9 @@
 // update itself.
 #include "framework/TForm.h"
 
+#include "framework/DateTime.h"
+
+#include <functional>
 #include <string>
 
 class TPanel;
@@ -15,6 +18,7 @@ class TLMDLabel;
 class TLMDButton;
 class TLMDSpeedButton;
 class TabfFileOperation;
+class TabfOneInstance;
 class TLMDIniCtrl;
 class TSMVersionInfo;
 class TStoredComponent;
@@ -45,17 +49,30 @@ public:
     TLMDSpeedButton* ExitButton = nullptr;
     TabfFileOperation* abfFileOperation1 = nullptr;
     TStoredComponent* LMDAboutDlg1 = nullptr;
-    TStoredComponent* abfOneInstance1 = nullptr;
+    TabfOneInstance* abfOneInstance1 = nullptr;
     TSMVersionInfo* SMVersionInfo1 = nullptr;
     TSMVersionInfo* SMVersionInfo2 = nullptr;
     TLMDIniCtrl* LMDIniCtrl1 = nullptr;
 
     void FormCreate(TComponent* sender);
+    void FormShow(TComponent* sender);
     void ExitButtonClick(TComponent* sender);
+    void UpdateButtonClick(TComponent* sender);
+
+    // The moment an update records as "LastUpdate"; tests set their own.
+    std::function<TDateTime()> Clock = Now;
+    void LMDButton3Click(TComponent* sender);
+    void LMDButton4Click(TComponent* sender);
+    void ValueListEditor1SelectCell(TComponent* sender, int ACol, int ARow, bool& CanSelect);
+    void ValueListEditor2SelectCell(TComponent* sender, int ACol, int ARow, bool& CanSelect);
+    void ValueListEditor1Exit(TComponent* sender);
+    void ValueListEditor2Exit(TComponent* sender);
 
 private:
     template <class T> T* find(const char* name);
     void bindComponents();
+    // Runs the button's click handler at once, with the button as sender, as a user's click would.
+    static void clickFromCode(TLMDButton* button);
 };
 
 // The folder of the utility's own executable, ending with the path delimiter.

@@ -1,6 +1,7 @@
 #include "app/UpdateUtility.h"
 
 #include "app/TMainForm.h"
+#include "framework/DateTime.h"
 #include "framework/TApplication.h"
 
 #include <QIcon>
@@ -10,6 +11,7 @@ int RunUpdateUtility(int argc, char** argv)
     TApplication& application = TApplication::Instance();
     application.Initialize(argc, argv);
     application.SetTitle("Update Utility");
+    TFormatSettings::Current(); // the regional formats as they are at start
     application.CreateForm<TMainForm>();
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/app-icon.png")));
     return application.Run();

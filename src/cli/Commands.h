@@ -9,3 +9,5 @@ using CommandArgs = std::vector<std::string>;
 int RunRegCommand(const CommandArgs& args);
 int RunCopyCommand(const CommandArgs& args);
 int RunVerinfoCommand(const CommandArgs& args);
+int RunUpdateCommand(const CommandArgs& args);
+int RunVersionsCommand(const CommandArgs& args);

@@ -1,11 +1,11 @@
 // copy [--title TEXT] [--pairs] [--quiet] SOURCE... DEST: the update's copy, from a terminal.
 #include "cli/Commands.h"
+#include "cli/ConsoleProgress.h"
 
 #include "platform/copyprogress.h"
 #include "platform/system.h"
 #include "shell/TabfFileOperation.h"
 
-#include <chrono>
 #include <cstdio>
 #include <string>
 
@@ -32,99 +32,6 @@ std::string systemText(DWORD code)
         s.pop_back();
     return s.empty() ? "error " + std::to_string(code) : s;
 }
-
-std::string size(double bytes)
-{
-    const char* units[] = {"B", "KiB", "MiB", "GiB", "TiB"};
-    int u = 0;
-    while (bytes >= 1024 && u < 4) {
-        bytes /= 1024;
-        ++u;
-    }
-    char buf[32];
-    std::snprintf(buf, sizeof buf, u == 0 ? "%.0f %s" : "%.1f %s", bytes, units[u]);
-    return buf;
-}
-
-// Remembers the failures so that the message names the file; draws a bar when asked to.
-class ConsoleProgress : public wincompat::CopyProgressSink {
-public:
-    explicit ConsoleProgress(bool bar) : bar_(bar) {}
-
-    void started(const wincompat::CopyProgress&) override { start_ = last_ = Clock::now(); }
-
-    void progressed(const wincompat::CopyProgress& p, const char*) override
-    {
-        if (!bar_)
-            return;
-        auto now = Clock::now();
-        if (now - last_ < std::chrono::milliseconds(100))
-            return;
-        last_ = now;
-        draw(p, now);
-    }
-
-    void failed(const char* path, DWORD code) override
-    {
-        if (firstPath_.empty()) {
-            firstPath_ = path;
-            firstCode_ = code;
-        }
-    }
-
-    void finished(const wincompat::CopyProgress& p, DWORD) override
-    {
-        if (!bar_)
-            return;
-        draw(p, Clock::now());
-        std::fputc('\n', stderr);
-    }
-
-    const std::string& firstPath() const { return firstPath_; }
-    DWORD firstCode() const { return firstCode_; }
-
-private:
-    using Clock = std::chrono::steady_clock;
-
-    void draw(const wincompat::CopyProgress& p, Clock::time_point now)
-    {
-        double seconds = std::chrono::duration<double>(now - start_).count();
-        double rate = seconds > 0 ? static_cast<double>(p.bytesDone) / seconds : 0;
-        double fraction = p.bytesTotal ? static_cast<double>(p.bytesDone) / static_cast<double>(p.bytesTotal) : 1;
-        if (fraction > 1)
-            fraction = 1;
-        constexpr int width = 30;
-        int filled = static_cast<int>(fraction * width);
-        std::string bar(static_cast<std::size_t>(filled), '#');
-        bar.resize(width, ' ');
-        std::string left = "--:--";
-        if (rate > 0 && p.bytesTotal >= p.bytesDone) {
-            long s = static_cast<long>(static_cast<double>(p.bytesTotal - p.bytesDone) / rate);
-            char buf[32];
-            std::snprintf(buf, sizeof buf, "%ld:%02ld", s / 60, s % 60);
-            left = buf;
-        }
-        std::fprintf(stderr, "\r[%s] %3d%%  %s of %s  %s/s  %s left ", bar.c_str(), static_cast<int>(fraction * 100),
-                     size(static_cast<double>(p.bytesDone)).c_str(), size(static_cast<double>(p.bytesTotal)).c_str(),
-                     size(rate).c_str(), left.c_str());
-        std::fflush(stderr);
-    }
-
-    bool bar_;
-    Clock::time_point start_ = Clock::now(), last_ = Clock::now();
-    std::string firstPath_;
-    DWORD firstCode_ = 0;
-};
-
-// Installs the sink for one run and takes it away again, also when an exception passes.
-class SinkGuard {
-public:
-    explicit SinkGuard(wincompat::CopyProgressSink* sink) : previous_(wincompat::setCopyProgressSink(sink)) {}
-    ~SinkGuard() { wincompat::setCopyProgressSink(previous_); }
-
-private:
-    wincompat::CopyProgressSink* previous_;
-};
 
 } // namespace
 

@@ -1,5 +1,6 @@
 // verinfo: what the update utility's version panels would read from each file.
 #include "cli/Commands.h"
+#include "cli/TextOutput.h"
 
 #include "framework/Exceptions.h"
 #include "version/TSMVersionInfo.h"
@@ -18,83 +19,6 @@ struct Field {
     double number = 0; // for numbers
     bool integral = true;
 };
-
-// Bytes that are not UTF-8 become U+FFFD, one per maximal bad sequence, so that the output is
-// always valid text whatever the file held.
-std::string validUtf8(const std::string& s)
-{
-    std::string out;
-    std::size_t i = 0;
-    auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
-    auto cont = [&](std::size_t k) { return k < s.size() && (byte(k) & 0xC0) == 0x80; };
-    while (i < s.size()) {
-        const unsigned char c = byte(i);
-        std::size_t len = 0;
-        if (c < 0x80)
-            len = 1;
-        else if (c >= 0xC2 && c < 0xE0 && cont(i + 1))
-            len = 2;
-        else if (c >= 0xE0 && c < 0xF0 && cont(i + 1) && cont(i + 2)) {
-            const unsigned b1 = byte(i + 1);
-            if (!((c == 0xE0 && b1 < 0xA0) || (c == 0xED && b1 >= 0xA0)))
-                len = 3;
-        } else if (c >= 0xF0 && c < 0xF5 && cont(i + 1) && cont(i + 2) && cont(i + 3)) {
-            const unsigned b1 = byte(i + 1);
-            if (!((c == 0xF0 && b1 < 0x90) || (c == 0xF4 && b1 >= 0x90)))
-                len = 4;
-        }
-        if (len == 0) {
-            out += "\xEF\xBF\xBD";
-            ++i;
-        } else {
-            out.append(s, i, len);
-            i += len;
-        }
-    }
-    return out;
-}
-
-std::string jsonString(const std::string& raw)
-{
-    std::string out = "\"";
-    for (unsigned char c : validUtf8(raw)) {
-        switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        case '\b': out += "\\b"; break;
-        case '\f': out += "\\f"; break;
-        default:
-            if (c < 0x20 || c == 0x7F) {
-                char esc[8];
-                std::snprintf(esc, sizeof esc, "\\u%04x", c);
-                out += esc;
-            } else {
-                out += static_cast<char>(c);
-            }
-        }
-    }
-    return out + "\"";
-}
-
-// Plain output is one value per line; a control character in a value (a line break, or an
-// escape sequence meant for the terminal) is shown as \xHH instead of acting.
-std::string plainText(const std::string& raw)
-{
-    std::string out;
-    for (unsigned char c : validUtf8(raw)) {
-        if (c < 0x20 || c == 0x7F) {
-            char esc[8];
-            std::snprintf(esc, sizeof esc, "\\x%02X", c);
-            out += esc;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out;
-}
 
 std::string number(double v, bool integral, bool json)
 {
@@ -158,24 +82,24 @@ int RunVerinfoCommand(const CommandArgs& args)
         try {
             info.SetFileName(file);
         } catch (const EOSError& e) {
-            std::fprintf(stderr, "tallyrune-updatectl verinfo: %s: %s\n", plainText(file).c_str(),
-                         plainText(e.Message()).c_str());
+            std::fprintf(stderr, "tallyrune-updatectl verinfo: %s: %s\n", PlainText(file).c_str(),
+                         PlainText(e.Message()).c_str());
             status = 1;
             continue;
         }
         const std::vector<Field> fields = fieldsOf(info);
         std::string out;
         if (json) {
-            out = "{\"file\":" + jsonString(file);
+            out = "{\"file\":" + JsonString(file);
             for (const Field& f : fields)
-                out += "," + jsonString(f.name) + ":" +
-                       (f.isText ? jsonString(f.text) : number(f.number, f.integral, true));
+                out += "," + JsonString(f.name) + ":" +
+                       (f.isText ? JsonString(f.text) : number(f.number, f.integral, true));
             out += "}\n";
         } else {
             if (!first)
                 out += "\n";
             for (const Field& f : fields)
-                out += f.name + "=" + (f.isText ? plainText(f.text) : number(f.number, f.integral, false)) + "\n";
+                out += f.name + "=" + (f.isText ? PlainText(f.text) : number(f.number, f.integral, false)) + "\n";
         }
         first = false;
         std::fputs(out.c_str(), stdout);

@@ -1,105 +1,133 @@
 #include "controls/TLMDButton.h"
 
-#include "controls/TLMDLabel.h"
-#include "framework/FormDescription.h"
-#include "framework/StdControls.h"
+#include "controls/ButtonFace.h"
 #include "framework/TForm.h"
 
+#include <QApplication>
+#include <QDialog>
 #include <QKeyEvent>
-#include <QPixmap>
+#include <QPainter>
+#include <QShortcut>
 
-namespace {
-// One image of a glyph strip, with the strip's bottom-left colour made transparent.
-QPixmap glyphImage(const QImage& strip, int count, int index)
+TLMDButton::TLMDButton(TComponent* owner, QWidget* parent) : TLMDGlyphButton(owner, parent)
 {
-    if (strip.isNull() || count < 1 || index >= count)
-        return {};
-    const int w = strip.width() / count;
-    QImage image = strip.copy(index * w, 0, w, strip.height()).convertToFormat(QImage::Format_ARGB32);
-    const QRgb transparent = strip.pixel(0, strip.height() - 1);
-    for (int y = 0; y < image.height(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < image.width(); ++x)
-            if ((line[x] & 0xFFFFFF) == (transparent & 0xFFFFFF))
-                line[x] = 0;
-    }
-    return QPixmap::fromImage(image);
-}
-} // namespace
-
-TLMDButton::TLMDButton(TComponent* owner, QWidget* parent) : QPushButton(parent), TControl(owner, this)
-{
+    resize(75, 25);
     SetTakesFocus(true);
     SetTabStop(true);
     setAutoDefault(false);
     connect(this, &QPushButton::clicked, this, [this] {
-        if (OnClick)
-            OnClick(this);
+        if (modalResult_ != 0)
+            if (auto* dialog = qobject_cast<QDialog*>(window()))
+                dialog->done(modalResult_);
+    });
+    if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance()))
+        connect(app, &QApplication::focusChanged, this, [this] { focusMoved(); });
+}
+
+void TLMDButton::SetDefault(bool v)
+{
+    default_ = v;
+    setDefault(v);
+    if (auto* form = dynamic_cast<TForm*>(Owner())) {
+        if (v)
+            form->SetDefaultButton(this);
+        else if (form->DefaultButton() == this)
+            form->SetDefaultButton(nullptr);
+    }
+    focusMoved();
+}
+
+void TLMDButton::SetCancel(bool v)
+{
+    cancel_ = v;
+    delete escape_;
+    escape_ = nullptr;
+    if (!v)
+        return;
+    escape_ = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape_, &QShortcut::activated, this, [this] {
+        if (isEnabled())
+            click();
     });
 }
 
-void TLMDButton::SetCaption(const QString& caption)
+bool TLMDButton::Active() const
 {
-    if (caption != text())
-        setText(caption);
-}
-
-bool TLMDButton::ReadControlProperty(const std::string& name, const std::string& value)
-{
-    if (name == "Default") {
-        default_ = StoredBool(name, value);
-        if (auto* form = dynamic_cast<TForm*>(Owner()); form != nullptr && default_)
-            form->SetDefaultButton(this);
-    } else if (name == "Glyph") {
-        glyph_ = LoadPicture(QString::fromStdString(value));
-        updateIcon();
-    } else if (name == "NumGlyphs") {
-        numGlyphs_ = StoredInt(name, value);
-        updateIcon();
-    } else if (name == "ParentColor") {
-        if (StoredBool(name, value) && parentWidget() != nullptr) {
-            QPalette p = palette();
-            p.setColor(QPalette::Button, parentWidget()->palette().color(QPalette::Window));
-            setPalette(p);
-        }
-    } else {
+    if (!isEnabled())
         return false;
-    }
-    return true;
+    const QWidget* focused = window()->focusWidget();
+    if (focused == this)
+        return true;
+    return default_ && (focused == nullptr || qobject_cast<const QAbstractButton*>(focused) == nullptr);
 }
 
-void TLMDButton::updateIcon()
+void TLMDButton::focusMoved()
 {
-    if (glyph_.isNull())
-        return;
-    QIcon icon;
-    icon.addPixmap(glyphImage(glyph_, numGlyphs_, 0), QIcon::Normal);
-    if (numGlyphs_ > 1)
-        icon.addPixmap(glyphImage(glyph_, numGlyphs_, 1), QIcon::Disabled);
-    setIcon(icon);
-    setIconSize(QSize(glyph_.width() / std::max(1, numGlyphs_), glyph_.height()));
+    const bool active = Active();
+    if (active != wasActive_) {
+        wasActive_ = active;
+        update();
+    }
+}
+
+void TLMDButton::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    const TLMDButtonState state = DrawnState();
+    const bool down = state == bstDown;
+    const bool active = Active();
+    const QColor face = look_.FaceColor(*this);
+    QRect r = rect();
+    painter.fillRect(r, face);
+    if (!down && (active || window()->focusWidget() == this))
+        FrameButtonRect(painter, r, ToQColor(clWindowFrame));
+    const QRect inner = r;
+    if (down) {
+        QRect frame = r;
+        FrameButtonRect(painter, frame, QColor(0, 0, 0));
+        FrameButtonRect(painter, frame, QColor(128, 128, 128));
+    } else {
+        QRect bevel = r;
+        DrawRaisedButtonEdge(painter, bevel);
+    }
+    if (active) {
+        const int inset = down ? 4 : 3;
+        DrawFocusDots(painter, inner.adjusted(inset, inset, -inset, -inset));
+    }
+    QRect content = inner.adjusted(3, 3, -3, -3);
+    if (down)
+        content.translate(1, 1);
+    look_.DrawContent(painter, content, state, text(), font(), face);
 }
 
 void TLMDButton::keyPressEvent(QKeyEvent* event)
 {
     // A focused button is the one Enter clicks, as in any dialog.
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        click();
+        if (isEnabled())
+            click();
         event->accept();
         return;
     }
     QPushButton::keyPressEvent(event);
 }
 
-TLMDSpeedButton::TLMDSpeedButton(TComponent* owner, QWidget* parent) : TLMDButton(owner, parent)
+void TLMDButton::changeEvent(QEvent* event)
 {
-    SetTakesFocus(false);
-    setFocusPolicy(Qt::NoFocus);
+    QPushButton::changeEvent(event);
+    if (event->type() == QEvent::EnabledChange)
+        focusMoved();
 }
 
-void RegisterStyledControls()
+bool TLMDButton::ReadControlProperty(const std::string& name, const std::string& value)
 {
-    RegisterControlClass("TLMDLabel", [](TComponent* o, QWidget* p) { return new TLMDLabel(o, p); });
-    RegisterControlClass("TLMDButton", [](TComponent* o, QWidget* p) { return new TLMDButton(o, p); });
-    RegisterControlClass("TLMDSpeedButton", [](TComponent* o, QWidget* p) { return new TLMDSpeedButton(o, p); });
+    if (name == "Default")
+        SetDefault(StoredBool(name, value));
+    else if (name == "Cancel")
+        SetCancel(StoredBool(name, value));
+    else if (name == "ModalResult")
+        SetModalResult(StoredInt(name, value));
+    else
+        return TLMDGlyphButton::ReadControlProperty(name, value);
+    return true;
 }

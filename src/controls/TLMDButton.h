@@ -1,43 +1,46 @@
 #pragma once
-// Push buttons with a glyph: TLMDButton takes the focus and may be the window's default
-// button; TLMDSpeedButton answers the mouse only and never takes the focus.
-#include "framework/TControl.h"
+// The glyph push button: takes the focus, may be its window's default or cancel button, and draws
+// its own classic face with glyph and caption. Clicked by the mouse, by Space while focused and by
+// Enter while focused or as the default button.
+#include "controls/TLMDGlyphButton.h"
 
-#include <QImage>
 #include <QPushButton>
-#include <functional>
 
-class TLMDButton : public QPushButton, public TControl {
+class QShortcut;
+
+class TLMDButton : public TLMDGlyphButton<QPushButton> {
     Q_OBJECT
 public:
     TLMDButton(TComponent* owner, QWidget* parent);
 
-    std::string Caption() const { return text().toStdString(); }
-    void SetCaptionText(const std::string& caption) { SetCaption(QString::fromStdString(caption)); }
     bool Default() const { return default_; }
-    const QImage& Glyph() const { return glyph_; }
-    int NumGlyphs() const { return numGlyphs_; }
+    void SetDefault(bool v);
+    bool Cancel() const { return cancel_; }
+    void SetCancel(bool v);
+    // Closes a dialog with this result when clicked; 0 leaves the dialog open.
+    int ModalResult() const { return modalResult_; }
+    void SetModalResult(int v) { modalResult_ = v; }
 
-    // Assigned by the owning window: the click handler, with the button as sender.
-    std::function<void(TComponent* sender)> OnClick;
+    // The focused button, or the default button while the focus is on a control that is not a
+    // button: the one Enter clicks, drawn with the frame and the focus rectangle.
+    bool Active() const;
 
 protected:
     bool ReadControlProperty(const std::string& name, const std::string& value) override;
-    void SetCaption(const QString& caption) override;
     void keyPressEvent(QKeyEvent* event) override;
-
-    void updateIcon();
+    void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    void focusMoved();
+
     bool default_ = false;
-    QImage glyph_;
-    int numGlyphs_ = 1;
+    bool cancel_ = false;
+    int modalResult_ = 0;
+    bool wasActive_ = false;
+    QShortcut* escape_ = nullptr;
 };
 
-class TLMDSpeedButton : public TLMDButton {
-    Q_OBJECT
-public:
-    TLMDSpeedButton(TComponent* owner, QWidget* parent);
-};
-
-void RegisterStyledControls();
+// Windows that bind both kinds of glyph button find them, and their registration, through here.
+#include "controls/StyledControls.h"
+#include "controls/TLMDSpeedButton.h"

@@ -1,47 +1,70 @@
 #include "controls/TLMDLabel.h"
 
-#include <QPainter>
+#include <QFontDatabase>
+#include <QFontInfo>
 
-TLMDLabel::TLMDLabel(TComponent* owner, QWidget* parent) : QWidget(parent), TControl(owner, this)
+TLMDLabel::TLMDLabel(TComponent* owner, QWidget* parent) : TLMDBaseLabel(owner, parent)
 {
-    setAttribute(Qt::WA_TranslucentBackground);
+    bevel_.OnChange = [this](TLMDObject*) { UpdateLabel(); };
+    fontFX_.OnChange = [this](TLMDObject* changed) { FontFXChanged(changed); };
 }
 
-void TLMDLabel::SetCaption(const QString& caption)
+TLMDLabel::~TLMDLabel()
 {
-    if (caption == caption_)
+    bevel_.OnChange = nullptr;
+    fontFX_.OnChange = nullptr;
+}
+
+bool TLMDLabel::NothingToPaint() const
+{
+    return TLMDBaseLabel::NothingToPaint();
+}
+
+void TLMDLabel::FontFXChanged(TLMDObject* changed)
+{
+    if (Loading())
         return;
-    caption_ = caption;
-    update();
+    // Only outline fonts turn; a bitmap face gives up the angle, or an angle asks for Arial.
+    if (fontFX_.Angle() != 0 && !QFontDatabase::isSmoothlyScalable(QFontInfo(font()).family())) {
+        if (changed == nullptr) {
+            fontFX_.SuspendNotification();
+            fontFX_.SetAngle(0);
+            fontFX_.ResumeNotification(false);
+        } else {
+            QFont f = font();
+            f.setFamily(QStringLiteral("Arial"));
+            setFont(f);
+            return;
+        }
+    }
+    UpdateLabel();
+}
+
+void TLMDLabel::PlaceText(QRect& r, UINT& flags)
+{
+    if (AutoSize())
+        return;
+    if (fontFX_.Angle() != 0) {
+        flags |= DT_SINGLELINE;
+        if (Alignment() != agTopLeft)
+            PlaceMeasured(r, flags);
+    } else if (!MultiLine()) {
+        flags |= DT_SINGLELINE;
+    } else if (LowerRowAlignment()) {
+        PlaceMeasured(r, flags);
+    }
+}
+
+void TLMDLabel::DrawFrame(QPainter& painter, QRect& r)
+{
+    bevel_.Draw(painter, r, !Transparent() && bevel_.BorderColor() != Color());
 }
 
 bool TLMDLabel::ReadControlProperty(const std::string& name, const std::string& value)
 {
-    if (name == "Alignment") {
-        // agCenter, agTopLeft, ...: the first word is the vertical and horizontal placement.
-        Qt::Alignment a = Qt::AlignLeft | Qt::AlignTop;
-        if (value == "agCenter")
-            a = Qt::AlignCenter;
-        else if (value == "agTopCenter")
-            a = Qt::AlignHCenter | Qt::AlignTop;
-        else if (value == "agCenterLeft")
-            a = Qt::AlignLeft | Qt::AlignVCenter;
-        else if (value == "agCenterRight")
-            a = Qt::AlignRight | Qt::AlignVCenter;
-        if (a != alignment_) {
-            alignment_ = a;
-            update();
-        }
-        return true;
-    }
-    // The three-dimensional caption's settings are drawn by the text effects.
-    return name.rfind("Font3D.", 0) == 0 || name == "Transparent" || name == "Bevel.Mode";
-}
-
-void TLMDLabel::paintEvent(QPaintEvent*)
-{
-    QPainter p(this);
-    p.setFont(font());
-    p.setPen(palette().color(QPalette::WindowText));
-    p.drawText(rect(), static_cast<int>(alignment_), caption_);
+    if (name.rfind("FontFX.", 0) == 0)
+        return fontFX_.ReadProperty(name.substr(7), value);
+    if (name.rfind("Bevel.", 0) == 0)
+        return bevel_.ReadProperty(name.substr(6), value);
+    return TLMDBaseLabel::ReadControlProperty(name, value);
 }

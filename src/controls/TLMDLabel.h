@@ -1,22 +1,32 @@
 #pragma once
-// The window's title label: a caption drawn in its own font, aligned within the label.
-#include "framework/TControl.h"
+// The caption label: a caption drawn with a rotatable text effect (FontFX) inside an optional
+// frame (Bevel), sized to its text unless told otherwise.
+#include "controls/TLMDBaseLabel.h"
+#include "controls/TLMDBevel.h"
+#include "controls/TLMDFxCaption.h"
 
-#include <QWidget>
-
-class TLMDLabel : public QWidget, public TControl {
+class TLMDLabel : public TLMDBaseLabel {
     Q_OBJECT
 public:
     TLMDLabel(TComponent* owner, QWidget* parent);
-    QString Caption() const { return caption_; }
-    Qt::Alignment Alignment() const { return alignment_; }
+    ~TLMDLabel() override;
+
+    TLMDFxCaption& FontFX() { return fontFX_; }
+    void SetFontFX(const TLMDFxCaption& fx) { fontFX_ = fx; }
+    TLMDBevel& Bevel() { return bevel_; }
+    void SetBevel(const TLMDBevel& bevel) { bevel_ = bevel; }
+
+    TLMD3DCaption* Effect() const override { return const_cast<TLMDFxCaption*>(&fontFX_); }
+    int BevelWidth() const override { return bevel_.Width(); }
+    bool NothingToPaint() const override;
+    void FontFXChanged(TLMDObject* changed) override;
 
 protected:
     bool ReadControlProperty(const std::string& name, const std::string& value) override;
-    void SetCaption(const QString& caption) override;
-    void paintEvent(QPaintEvent* event) override;
+    void PlaceText(QRect& r, UINT& flags) override;
+    void DrawFrame(QPainter& painter, QRect& r) override;
 
 private:
-    QString caption_;
-    Qt::Alignment alignment_ = Qt::AlignLeft | Qt::AlignTop;
+    TLMDFxCaption fontFX_;
+    TLMDBevel bevel_;
 };

@@ -9,6 +9,12 @@ public:
     std::string Message() const { return what(); }
 };
 
+// Ends a handler quietly: the message loop shows nothing for it.
+class EAbort : public Exception {
+public:
+    EAbort() : Exception("Operation aborted") {}
+};
+
 class EOSError : public Exception {
 public:
     EOSError(const std::string& message, unsigned long errorCode) : Exception(message), ErrorCode(errorCode) {}

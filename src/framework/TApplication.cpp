@@ -1,9 +1,13 @@
 #include "framework/TApplication.h"
 
+#include "framework/ErrorBox.h"
+#include "framework/Exceptions.h"
 #include "framework/TForm.h"
+#include "platform/system.h"
+#include "platform/user.h"
+#include "platform/window.h"
 
 #include <QFont>
-#include <QMessageBox>
 #include <QTimer>
 
 TQtApplication::TQtApplication(int& argc, char** argv) : QApplication(argc, argv)
@@ -43,6 +47,15 @@ void TApplication::SetTitle(const std::string& title)
 {
     title_ = title;
     QCoreApplication::setApplicationName(QString::fromStdString(title));
+    if (handle_ != nullptr)
+        wincompat::SetApplicationWindow(handle_, title_.c_str());
+}
+
+std::string TApplication::ExeName() const
+{
+    char path[MAX_PATH * 4] = {};
+    const DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
+    return std::string(path, n < sizeof path ? n : 0);
 }
 
 void TApplication::Terminate()
@@ -53,10 +66,14 @@ void TApplication::Terminate()
 
 int TApplication::Run()
 {
-    if (mainForm_ != nullptr && showMainForm_ && !terminated_)
+    if (mainForm_ != nullptr && showMainForm_ && !terminated_) {
         mainForm_->show();
+        handle_ = wincompat::handleOf(mainForm_);
+        wincompat::SetApplicationWindow(handle_, title_.c_str());
+    }
     if (!terminated_)
         QCoreApplication::exec();
+    handle_ = nullptr;
     delete mainForm_; // the window and all its components
     mainForm_ = nullptr;
     return 0;
@@ -64,8 +81,9 @@ int TApplication::Run()
 
 void TApplication::ShowException(const std::exception& error)
 {
-    QWidget* parent = mainForm_ != nullptr && mainForm_->isVisible() ? mainForm_ : nullptr;
-    QMessageBox::critical(parent, QString::fromStdString(title_), QString::fromUtf8(error.what()));
+    if (dynamic_cast<const EAbort*>(&error) != nullptr)
+        return;
+    ShowErrorBox(ErrorBoxText(error.what()), title_);
 }
 
 void TApplication::Reset()
@@ -74,4 +92,5 @@ void TApplication::Reset()
     showMainForm_ = true;
     terminated_ = false;
     mainForm_ = nullptr;
+    handle_ = nullptr;
 }

@@ -1,5 +1,7 @@
 #pragma once
 // The application object: title, main window, the message loop and its last-resort error box.
+#include "platform/wintypes.h"
+
 #include <QApplication>
 #include <exception>
 #include <string>
@@ -22,6 +24,11 @@ public:
 
     const std::string& Title() const { return title_; }
     void SetTitle(const std::string& title);
+    // The running executable's full path.
+    std::string ExeName() const;
+    // The application's own top-level window, which other instances look for: the main form
+    // once it has been shown, none before.
+    HWND Handle() const { return handle_; }
 
     bool ShowMainForm() const { return showMainForm_; }
     void SetShowMainForm(bool show) { showMainForm_ = show; }
@@ -43,8 +50,17 @@ public:
     // Shows the main form unless told not to, then runs the loop until Terminate.
     int Run();
 
-    // The error box of the message loop.
+    // The error box of the message loop; an EAbort shows nothing.
     void ShowException(const std::exception& error);
+    // Runs a handler as the message loop does: what it raises is shown and the program goes on.
+    template <class Handler> void RunHandler(Handler&& handler)
+    {
+        try {
+            handler();
+        } catch (const std::exception& error) {
+            ShowException(error);
+        }
+    }
 
     // Tests start each case from a clean object.
     void Reset();
@@ -55,5 +71,6 @@ private:
     bool showMainForm_ = true;
     bool terminated_ = false;
     TForm* mainForm_ = nullptr;
+    HWND handle_ = nullptr;
     QApplication* ownApp_ = nullptr;
 };

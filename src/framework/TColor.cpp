@@ -10,21 +10,27 @@ QColor ToQColor(TColor color)
     if ((value & 0xFF000000u) == 0xFF000000u) {
         // The classic scheme: what the program was drawn for.
         switch (value & 0xFF) {
-        case 5: return QColor(255, 255, 255);   // window
-        case 8: return QColor(0, 0, 0);         // window text
-        case 15: return QColor(212, 208, 200);  // button face
-        case 16: return QColor(128, 128, 128);  // button shadow
-        case 17: return QColor(128, 128, 128);  // grey text
-        case 18: return QColor(0, 0, 0);        // button text
-        case 20: return QColor(255, 255, 255);  // button highlight
-        case 21: return QColor(64, 64, 64);     // 3D dark shadow
-        case 22: return QColor(212, 208, 200);  // 3D light
-        case 23: return QColor(0, 0, 0);        // info text
-        case 24: return QColor(255, 255, 225);  // info background
+        case 5: return QColor(255, 255, 255);  // window
+        case 6: return QColor(0, 0, 0);        // window frame
+        case 8: return QColor(0, 0, 0);        // window text
+        case 15: return QColor(212, 208, 200); // button face
+        case 16: return QColor(128, 128, 128); // button shadow
+        case 17: return QColor(128, 128, 128); // grey text
+        case 18: return QColor(0, 0, 0);       // button text
+        case 20: return QColor(255, 255, 255); // button highlight
+        case 21: return QColor(64, 64, 64);    // 3D dark shadow
+        case 22: return QColor(212, 208, 200); // 3D light
+        case 23: return QColor(0, 0, 0);       // info text
+        case 24: return QColor(255, 255, 225); // info background
         default: return QColor(0, 0, 0);
         }
     }
     return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
+}
+
+TColor FromQColor(const QColor& color)
+{
+    return static_cast<TColor>(color.red() | (color.green() << 8) | (color.blue() << 16));
 }
 
 TColor StoredColor(const std::string& name, const std::string& value)
@@ -33,18 +39,33 @@ TColor StoredColor(const std::string& name, const std::string& value)
         const char* name;
         TColor color;
     } named[] = {
-        {"clNone", clNone},           {"clBlack", clBlack},         {"clWhite", clWhite},
-        {"clRed", clRed},             {"clGreen", clGreen},         {"clNavy", clNavy},
-        {"clBtnFace", clBtnFace},     {"clBtnShadow", clBtnShadow}, {"clGrayText", clGrayText},
-        {"clBtnText", clBtnText},     {"clBtnHighlight", clBtnHighlight}, {"clWindowText", clWindowText},
-        {"clWindow", clWindow},       {"clInfoBk", clInfoBk},       {"clInfoText", clInfoText},
+        {"clNone", clNone},
+        {"clBlack", clBlack},
+        {"clWhite", clWhite},
+        {"clRed", clRed},
+        {"clGreen", clGreen},
+        {"clNavy", clNavy},
+        {"clBtnFace", clBtnFace},
+        {"clBtnShadow", clBtnShadow},
+        {"clGrayText", clGrayText},
+        {"clBtnText", clBtnText},
+        {"clBtnHighlight", clBtnHighlight},
+        {"clWindowText", clWindowText},
+        {"clWindow", clWindow},
+        {"clWindowFrame", clWindowFrame},
+        {"cl3DDkShadow", cl3DDkShadow},
+        {"cl3DLight", cl3DLight},
+        {"clPurple", clPurple},
+        {"clBlue", clBlue},
+        {"clInfoBk", clInfoBk},
+        {"clInfoText", clInfoText},
     };
     for (const auto& n : named)
         if (value == n.name)
             return n.color;
     char* end = nullptr;
     long long number = value.size() > 1 && value[0] == '$' ? std::strtoll(value.c_str() + 1, &end, 16)
-                                                             : std::strtoll(value.c_str(), &end, 10);
+                                                           : std::strtoll(value.c_str(), &end, 10);
     if (value.empty() || end == nullptr || *end != '\0')
         throw EComponentError("Invalid property value for " + name + ": " + value);
     return static_cast<TColor>(number);

@@ -23,8 +23,13 @@ constexpr TColor clInfoBk = static_cast<TColor>(0xFF000018);
 constexpr TColor clInfoText = static_cast<TColor>(0xFF000017);
 constexpr TColor cl3DDkShadow = static_cast<TColor>(0xFF000015);
 constexpr TColor cl3DLight = static_cast<TColor>(0xFF000016);
+constexpr TColor clWindowFrame = static_cast<TColor>(0xFF000006);
+constexpr TColor clPurple = 0x800080;
+constexpr TColor clBlue = 0xFF0000;
 
 // Resolves system colours at the time of drawing, from the classic Windows scheme.
 QColor ToQColor(TColor color);
+// The plain colour value of a drawn colour.
+TColor FromQColor(const QColor& color);
 // "clWhite", "16777151", "$00BFFFFF" as the stored description spells them.
 TColor StoredColor(const std::string& name, const std::string& value);

@@ -23,6 +23,9 @@ public:
 
     // True between the first stored property and Loaded().
     bool Loading() const { return loading_; }
+    // True while a designer edits the component rather than a program running it.
+    bool Designing() const { return designing_; }
+    void SetDesigning(bool designing) { designing_ = designing; }
     void BeginLoading() { loading_ = true; }
 
     // Receives one stored property; unknown names raise EComponentError.
@@ -39,6 +42,7 @@ private:
     std::string name_;
     std::vector<TComponent*> components_;
     bool loading_ = false;
+    bool designing_ = false;
 };
 
 // Parses the stored-description spelling of a Boolean ("True"/"False").

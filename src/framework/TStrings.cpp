@@ -90,3 +90,14 @@ std::string TStrings::Values(const std::string& name) const
     const std::string& s = Strings(i);
     return s.substr(s.find('=') + 1);
 }
+
+void TStrings::SetValue(const std::string& name, const std::string& value)
+{
+    const int i = IndexOfName(name);
+    if (i >= 0) {
+        SetStrings(i, name + "=" + value);
+        Changed();
+    } else {
+        Add(name + "=" + value);
+    }
+}

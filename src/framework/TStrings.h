@@ -24,6 +24,8 @@ public:
     std::string Names(int index) const;
     std::string Values(const std::string& name) const;
     int IndexOfName(const std::string& name) const;
+    // Replaces the value of an existing name where it stands, or appends name=value.
+    void SetValue(const std::string& name, const std::string& value);
 
 protected:
     virtual void Changed() {}

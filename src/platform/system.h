@@ -42,10 +42,16 @@ namespace wincompat {
 // The folder below which all emulated state lives: $WINCOMPAT_ROOT, or the system-wide default
 // /var/lib/wincompat. Never ends with a separator. Windows: unused.
 std::string compatRoot();
+// The emulated Windows and system folders, whatever their length (the A functions above fail
+// for paths that do not fit their caller's buffer). Windows: the real ones, empty on failure.
+std::string windowsFolder();
+std::string systemFolder();
 // The platform's path separator as the program's texts use it ("\\" on Windows, "/" elsewhere).
 char pathDelimiter();
 // True when the standard error stream is a terminal that can take a progress line redrawn in place.
 bool standardErrorIsTerminal();
+// True when the standard input is a terminal, so that someone can be asked.
+bool standardInputIsTerminal();
 // Maps a Windows error code to the closest errno-like cause and back, for the posix side.
 DWORD errorFromErrno(int err);
 } // namespace wincompat

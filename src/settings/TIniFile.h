@@ -13,4 +13,11 @@ public:
                            const std::string& defaultValue) override;
     // A refusal raises EIniFileException "Unable to write to %s" with the file's path.
     void WriteString(const std::string& section, const std::string& ident, const std::string& value) override;
+    // Whether the section holds a value of that name, however empty.
+    bool ValueExists(const std::string& section, const std::string& ident);
+
+    // Whether a value written as text reads back exactly: an INI line keeps no zero byte or line
+    // break, loses surrounding blanks and one pair of matching quotes, and a read returns at most
+    // 2047 characters.
+    static bool KeepsExactly(const std::string& value);
 };

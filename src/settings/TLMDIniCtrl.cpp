@@ -226,6 +226,9 @@ std::string TLMDIniCtrl::IniFilePath()
     case ppProgram: folder = settings::ExtractFilePath(settings::ModuleFileName()); break;
     case ppFixed: break;
     }
+    // A failed lookup is no folder at all, never the root folder that an empty one would become.
+    if (folder.empty())
+        return {};
     return settings::IncludeTrailingPathDelimiter(folder) + settings::ExtractFileName(iniFile_);
 }
 
@@ -266,28 +269,49 @@ std::string TLMDIniCtrl::ReadRegistry(const std::string& Section, const std::str
     return encoded_ ? DecodeValue(result) : result;
 }
 
+bool TLMDIniCtrl::KeyCipherInForce() const
+{
+    return encoded_ && cryptMode_ == icmKey;
+}
+
 void TLMDIniCtrl::WriteRegistry(const std::string& Section, const std::string& Key, const std::string& Value)
 {
     TLMDRegIniFile registry(RegRootKeyHandle(regRoot_), RegistryBasePath(), false);
     const std::string value = encoded_ ? EncodeValue(Value) : Value;
     const std::string section = ApplySectionRule(Section);
+    // The byte cipher can make a zero byte, where a registry string would end: refused, not cut.
+    if (KeyCipherInForce() && value.find('\0') != std::string::npos)
+        throw ERegistryException(FormatMessageText("Failed to set data for '%s'", Key));
     registry.WriteString(section, Key, value);
 }
 
 std::string TLMDIniCtrl::ReadIni(const std::string& Section, const std::string& Key, const std::string& Default)
 {
-    TIniFile file(IniFilePath());
+    const std::string path = IniFilePath();
+    if (path.empty())
+        return Default;
+    TIniFile file(path);
     const std::string fallback = encoded_ ? EncodeValue(Default) : Default;
     const std::string section = ApplySectionRule(Section);
     std::string result = file.ReadString(section, Key, fallback);
+    // The platform hands a default back only as far as a file could hold it; the byte cipher's
+    // may not survive that, so a missing value gives the caller's own.
+    if (KeyCipherInForce() && !TIniFile::KeepsExactly(fallback) && !file.ValueExists(section, Key))
+        return Default;
     return encoded_ ? DecodeValue(result) : result;
 }
 
 void TLMDIniCtrl::WriteIni(const std::string& Section, const std::string& Key, const std::string& Value)
 {
-    TIniFile file(IniFilePath());
+    const std::string path = IniFilePath();
+    if (path.empty())
+        throw EIniFileException(FormatMessageText("Unable to write to %s", settings::ExtractFileName(iniFile_)));
+    TIniFile file(path);
     const std::string value = encoded_ ? EncodeValue(Value) : Value;
     const std::string section = ApplySectionRule(Section);
+    // Byte cipher text that an INI line would change (cut, trimmed, unquoted) is refused.
+    if (KeyCipherInForce() && !TIniFile::KeepsExactly(value))
+        throw EIniFileException(FormatMessageText("Unable to write to %s", path));
     file.WriteString(section, Key, value);
 }
 

@@ -79,6 +79,7 @@ public:
     // application's organisation name, name and version (QCoreApplication's, when they are set).
     std::string RegistryBasePath() const;
     // The INI file's full path; an empty IniFile first becomes the executable's path with ".INI".
+    // Empty when the folder cannot be looked up: there is then no file to read or write.
     std::string IniFilePath();
 
     // Published properties by their stored names and spellings ("itRegistry", "True", "16").
@@ -86,6 +87,8 @@ public:
 
 private:
     std::string ApplySectionRule(const std::string& Section);
+    // icmKey text can hold any byte, which neither back end keeps as it is in every case.
+    bool KeyCipherInForce() const;
     std::string ReadRegistry(const std::string& Section, const std::string& Key, const std::string& Default);
     void WriteRegistry(const std::string& Section, const std::string& Key, const std::string& Value);
     std::string ReadIni(const std::string& Section, const std::string& Key, const std::string& Default);

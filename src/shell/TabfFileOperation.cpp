@@ -171,6 +171,7 @@ bool TabfFileOperation::Copy() { return DoOperation(fotCopy); }
 
 bool TabfFileOperation::DoOperation(TabfFileOperationType operation)
 {
+    lastResult_ = 0;
     if (fileList_.Count() == 0)
         return true;
 
@@ -200,7 +201,8 @@ bool TabfFileOperation::DoOperation(TabfFileOperationType operation)
         if (source.empty()) {
             // Its destination would pair every later source with the wrong target: refuse the run.
             std::string text;
-            GetErrorText(ERROR_INVALID_PARAMETER, text);
+            lastResult_ = ERROR_INVALID_PARAMETER;
+            GetErrorText(lastResult_, text);
             DoError(text);
             return false;
         }
@@ -225,6 +227,7 @@ bool TabfFileOperation::DoOperation(TabfFileOperationType operation)
     op.lpszProgressTitle = progressTitle_.c_str();
 
     const int code = SHFileOperationA(&op);
+    lastResult_ = code;
     if (code != 0 && code != ERROR_NO_MORE_FILES) {
         std::string text;
         GetErrorText(code, text);

@@ -72,6 +72,8 @@ public:
     virtual bool DoError(const std::string& text);
     virtual bool Execute();
     bool Copy();
+    // The shell's result code of the last run: 0 for success, else a system error code.
+    int LastResult() const { return lastResult_; }
 
     void ReadProperty(const std::string& name, const std::string& value) override;
 
@@ -82,6 +84,7 @@ private:
     TabfFileOperationType operation_ = fotCopy;
     TabfFileOperationFlags options_{fofAllowUndo, fofFilesOnly, fofRenameCollision};
     TabfFileOperationEvent onError_;
+    int lastResult_ = 0;
 };
 
 // The destination of one pair-mode entry, made absolute and completed from its source.

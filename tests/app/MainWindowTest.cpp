@@ -10,6 +10,7 @@
 #include "platform/registry.h"
 #include "shell/TabfFileOperation.h"
 #include "support/TempDir.h"
+#include "support/UpdatePath.h"
 
 #include <QFontInfo>
 #include <QFontMetrics>
@@ -44,17 +45,6 @@ protected:
     std::unique_ptr<TMainForm> form;
 };
 
-void setUpdatePath(const std::string& value)
-{
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Harrowmere\\Tallyrune\\Application", 0, nullptr, 0,
-                              KEY_ALL_ACCESS, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    ASSERT_EQ(RegSetValueExA(key, "Update Path", 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                             static_cast<DWORD>(value.size() + 1)),
-              ERROR_SUCCESS);
-    RegCloseKey(key);
-}
 } // namespace
 
 TEST_F(MainWindow, GeometryColoursAndCaption)
@@ -72,7 +62,7 @@ TEST_F(MainWindow, GeometryColoursAndCaption)
         QWidget* w;
         QRect r;
     } places[] = {
-        {form->Panel1, {0, 0, 596, 41}},           {form->LMDLabel1, {8, 8, 294, 27}},
+        {form->Panel1, {0, 0, 596, 41}},
         {form->Panel2, {446, 4, 145, 35}},         {form->Image1, {8, -21, 125, 125}},
         {form->Label3, {16, 53, 199, 20}},         {form->ValueListEditor1, {16, 78, 429, 83}},
         {form->LMDButton3, {456, 132, 125, 29}},   {form->Label4, {16, 171, 198, 20}},
@@ -102,6 +92,12 @@ TEST_F(MainWindow, GeometryColoursAndCaption)
     EXPECT_EQ(form->Label3->text(), "Current Program Version");
     EXPECT_EQ(form->Label4->text(), "Update Program Version");
     EXPECT_EQ(form->LMDLabel1->Caption(), "Tallyrune POS Update Utility");
+    // The title label sizes itself to its caption when loading ends: text, sunken copy and margins.
+    const QFontMetrics title(form->LMDLabel1->font());
+    EXPECT_EQ(form->LMDLabel1->geometry(),
+              QRect(8, 8, title.horizontalAdvance(form->LMDLabel1->Caption()) + 3, title.height() + 3));
+    EXPECT_EQ(form->LMDLabel1->FontFX().Style(), tdSunken);
+    EXPECT_EQ(form->LMDLabel1->Alignment(), agCenter);
     EXPECT_EQ(form->Panel1->BevelOuter(), bvRaised);
     EXPECT_EQ(form->Panel1->BevelInner(), bvLowered);
     EXPECT_EQ(form->Panel2->BevelOuter(), bvNone);
@@ -158,6 +154,7 @@ TEST_F(MainWindow, EnterClicksTheDefaultButtonUnlessAnotherButtonHasTheFocus)
     };
     form->LMDButton3->OnClick = [&](TComponent*) { ++currents; };
     showAndWait();
+    currents = 0; // showing the window clicked it once
 
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     EXPECT_EQ(updates, 1);

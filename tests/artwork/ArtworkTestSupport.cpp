@@ -2,12 +2,13 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSet>
 
 QString resourcePath(const QString& name)
 {
-    // From the build, not from __FILE__: a compiler cache may hand out relative source paths.
-    return QDir(QStringLiteral(TALLYRUNE_SOURCE_DIR "/resources")).filePath(name);
+    // Not this file's own path: a build may compile it by a path relative to the build folder.
+    return QDir(QStringLiteral(TALLYRUNE_SOURCE_DIR)).filePath(QStringLiteral("resources/") + name);
 }
 
 QByteArray resourceBytes(const QString& name)

@@ -55,6 +55,16 @@ int runHelperIfAsked()
         }
         finish(0);
     }
+    if (role == "ini-write") {
+        // One write, or with HELPER_VALUE unset the key's removal.
+        const char* value = std::getenv("HELPER_VALUE");
+        if (!WritePrivateProfileStringA(env("HELPER_SECTION").c_str(), env("HELPER_KEY").c_str(), value,
+                                        env("HELPER_FILE").c_str())) {
+            std::printf("%u", static_cast<unsigned>(GetLastError()));
+            finish(4);
+        }
+        finish(0);
+    }
     TLMDIniCtrl store(nullptr);
     configure(store);
     try {

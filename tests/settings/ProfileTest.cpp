@@ -169,6 +169,56 @@ TEST(Profile, RefusedWritesReportFalseAndALastError)
     EXPECT_EQ(readFile(file), "[S]\r\nk=v\r\n");
 }
 
+TEST(Profile, AFileItsUserMayWriteInAFolderTheyMayNotIsRewrittenInPlace)
+{
+    TempDir dir;
+    const auto file = dir / "pos.ini";
+    writeFile(file, "; kept\r\n[S]\r\nk=old\r\n");
+    chmod(file.c_str(), 0640);
+    const std::vector<std::string> nobody = settings_test::asNobody();
+    // Root may write any folder: the writer is nobody then; anyone else writes as themselves.
+    const bool asNobody = !nobody.empty();
+    chmod(dir.path().c_str(), 0755);
+    if (geteuid() == 0 && (!asNobody || !settings_test::traversableByOthers(dir.path())))
+        GTEST_SKIP() << "needs a second user (nobody) who can reach " << dir.path();
+    if (asNobody)
+        ASSERT_EQ(chown(file.c_str(), 65534, 65534), 0);
+    chmod(dir.path().c_str(), 0555);
+    struct stat before {};
+    ASSERT_EQ(stat(file.c_str(), &before), 0);
+    const auto write = [&](const char* section, const char* key, const char* value) {
+        if (!asNobody)
+            return WritePrivateProfileStringA(section, key, value, file.c_str()) ? std::string() : std::string("refused");
+        settings_test::Environment env = {{settings_test::helperVariable, "ini-write"},
+                                          {"HELPER_FILE", file.string()},
+                                          {"HELPER_SECTION", section},
+                                          {"HELPER_KEY", key}};
+        if (value != nullptr)
+            env.emplace_back("HELPER_VALUE", value);
+        std::vector<std::string> argv = nobody;
+        argv.push_back(settings_test::selfExecutable().string());
+        const auto r = settings_test::runProcess(argv, env);
+        return r.exitCode == 0 ? std::string() : "refused " + r.out + r.err;
+    };
+
+    EXPECT_EQ(write("S", "k", "a value longer than the old one"), "");
+    EXPECT_EQ(readFile(file), "; kept\r\n[S]\r\nk=a value longer than the old one\r\n");
+    EXPECT_EQ(write("S", "k", nullptr), ""); // shorter: the rest is cut off
+    EXPECT_EQ(write("T", "new", "1"), "");
+    EXPECT_EQ(readFile(file), "; kept\r\n[S]\r\n\r\n[T]\r\nnew=1\r\n");
+    struct stat after {};
+    ASSERT_EQ(stat(file.c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(after.st_uid, before.st_uid);
+    EXPECT_EQ(after.st_mode & 07777, 0640u);
+    EXPECT_EQ(snapshot(dir.path()).size(), 1u);
+
+    // A file that its user may not write either stays as it is.
+    chmod(file.c_str(), 0440);
+    EXPECT_NE(write("S", "k", "v"), "");
+    EXPECT_EQ(readFile(file), "; kept\r\n[S]\r\n\r\n[T]\r\nnew=1\r\n");
+}
+
 TEST(Profile, BareNamesLiveInTheWindowsFolder)
 {
     ScopedCompatRoot root;
@@ -234,6 +284,22 @@ TEST_F(StoreOnIni, ReadsAndWritesWithTheSectionRules)
     const std::string me = store.CurrentUserName();
     store.WriteSetting("Application", "Update Path", "/srv/me");
     EXPECT_EQ(read(file(), (me + ".Application").c_str(), "Update Path", ""), "/srv/me");
+}
+
+TEST_F(StoreOnIni, AnEmptyKeyOrSectionIsRefusedAsNoReadCouldFindIt)
+{
+    store.WriteSetting("A", "k", "kept");
+    for (const char* key : {"", " ", "\t "}) {
+        try {
+            store.WriteSetting("A", key, "v");
+            ADD_FAILURE() << "key \"" << key << "\" was written";
+        } catch (const EIniFileException& e) {
+            EXPECT_EQ(e.Message(), "Unable to write to " + file().string());
+        }
+    }
+    EXPECT_FALSE(WritePrivateProfileStringA(" ", "k", "v", file().c_str()));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+    EXPECT_EQ(readFile(file()), "[A]\r\nk=kept\r\n");
 }
 
 TEST_F(StoreOnIni, LongValuesAreCutAndRefusedWritesRaise)

@@ -68,7 +68,8 @@ TEST(RegistryApi, HiveFilesGetModesThatLeaveWritingToTheirOwner)
 
     RegCloseKey(createKey(HKEY_CURRENT_USER, "Software"));
     const std::string userHive = wincompat::registryHiveFile(HKEY_CURRENT_USER);
-    EXPECT_EQ(std::filesystem::path(userHive).parent_path(), registry / "users");
+    EXPECT_EQ(std::filesystem::path(userHive).parent_path().parent_path(), registry / "users");
+    EXPECT_EQ(modeOf(std::filesystem::path(userHive).parent_path()), 0700u);
     EXPECT_EQ(modeOf(userHive), 0600u);
     EXPECT_EQ(wincompat::registryHiveFile(HKEY_DYN_DATA), "");
 }

@@ -16,28 +16,6 @@ using settings_test::snapshot;
 
 namespace {
 
-// A command prefix that runs a program as nobody, or empty when this machine cannot.
-std::vector<std::string> asNobody()
-{
-    if (geteuid() != 0)
-        return {};
-    if (access("/usr/bin/setpriv", X_OK) == 0)
-        return {"/usr/bin/setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups", "--"};
-    if (access("/usr/sbin/runuser", X_OK) == 0)
-        return {"/usr/sbin/runuser", "-u", "nobody", "--"};
-    return {};
-}
-
-bool traversableByOthers(std::filesystem::path p)
-{
-    for (; !p.empty() && p != p.root_path(); p = p.parent_path()) {
-        struct stat st {};
-        if (stat(p.c_str(), &st) != 0 || !(st.st_mode & S_IXOTH))
-            return false;
-    }
-    return true;
-}
-
 void setLocalMachineValue(const char* path, const char* name, const std::string& text)
 {
     HKEY key = nullptr;
@@ -71,10 +49,10 @@ protected:
 
     void SetUp() override
     {
-        prefix = asNobody();
+        prefix = settings_test::asNobody();
         if (prefix.empty())
             GTEST_SKIP() << "needs root and setpriv or runuser to run a helper as nobody";
-        if (!traversableByOthers(settings_test::selfExecutable()))
+        if (!settings_test::traversableByOthers(settings_test::selfExecutable()))
             GTEST_SKIP() << "nobody cannot reach " << settings_test::selfExecutable();
         root = std::make_unique<ScopedCompatRoot>();
         chmod(root->path().c_str(), 0755); // nobody must reach the hives, not write beside them
@@ -107,15 +85,20 @@ TEST_F(OrdinaryUser, ReadsTheMachineHiveButCannotWriteIt)
     EXPECT_EQ(r.out, "Failed to create key Update");
     EXPECT_EQ(snapshot(root->path()), before); // not a byte changed, no journal left
 
-    // The user's own hive is theirs to write, in the shared users folder.
+    // The user's own hive is theirs to write, in a folder of their own in the shared users folder.
     r = helper("write", {{"HELPER_ROOT", "rpCurrentUser"},
                          {"HELPER_SECTION", "Update"},
                          {"HELPER_KEY", "LastUpdate"},
                          {"HELPER_VALUE", "now"}});
     EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
     struct stat st {};
-    ASSERT_EQ(stat((root->path() / "registry" / "users" / "nobody.db").c_str(), &st), 0);
+    ASSERT_EQ(lstat((root->path() / "registry" / "users" / "nobody").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISDIR(st.st_mode));
+    EXPECT_EQ(st.st_mode & 07777, 0700u);
+    EXPECT_EQ(st.st_uid, 65534u);
+    ASSERT_EQ(lstat((root->path() / "registry" / "users" / "nobody" / "HKCU.db").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0600u);
+    EXPECT_EQ(st.st_uid, 65534u);
 }
 
 TEST_F(OrdinaryUser, CannotCreateTheMachineHive)

@@ -9,6 +9,8 @@
 #include <fcntl.h>
 #include <fstream>
 #include <poll.h>
+#include <pwd.h>
+#include <sys/stat.h>
 #include <sstream>
 #include <sys/wait.h>
 #include <thread>
@@ -154,6 +156,62 @@ std::filesystem::path updatectl()
 std::filesystem::path selfExecutable()
 {
     return std::filesystem::read_symlink("/proc/self/exe");
+}
+
+std::vector<std::string> asNobody()
+{
+    if (geteuid() != 0)
+        return {};
+    if (access("/usr/bin/setpriv", X_OK) == 0)
+        return {"/usr/bin/setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups", "--"};
+    if (access("/usr/sbin/runuser", X_OK) == 0)
+        return {"/usr/sbin/runuser", "-u", "nobody", "--"};
+    return {};
+}
+
+bool traversableByOthers(std::filesystem::path p)
+{
+    for (; !p.empty() && p != p.root_path(); p = p.parent_path()) {
+        struct stat st {};
+        if (stat(p.c_str(), &st) != 0 || !(st.st_mode & S_IXOTH))
+            return false;
+    }
+    return true;
+}
+
+std::string currentUser()
+{
+    const passwd* pw = getpwuid(geteuid());
+    return pw != nullptr ? pw->pw_name : "uid-" + std::to_string(geteuid());
+}
+
+std::string rollbackJournalFor(const std::string& database)
+{
+    const auto put32 = [](std::string& out, std::uint32_t v) {
+        for (int shift = 24; shift >= 0; shift -= 8)
+            out += static_cast<char>((v >> shift) & 0xff);
+    };
+    const std::uint32_t stored = static_cast<std::uint8_t>(database[16]) << 8 | static_cast<std::uint8_t>(database[17]);
+    const std::uint32_t pageSize = stored == 1 ? 65536 : stored;
+    const auto pages = static_cast<std::uint32_t>(database.size() / pageSize);
+    constexpr std::uint32_t nonce = 0x5eed1234, sectorSize = 512;
+    std::string journal = std::string("\xd9\xd5\x05\xf9\x20\xa1\x63\xd7", 8);
+    put32(journal, pages);      // records that follow
+    put32(journal, nonce);      // checksum seed
+    put32(journal, pages);      // the database's size to restore, in pages
+    put32(journal, sectorSize); // the header fills one sector
+    put32(journal, pageSize);
+    journal.resize(sectorSize, '\0');
+    for (std::uint32_t page = 1; page <= pages; ++page) {
+        const std::string data = database.substr(std::size_t{page - 1} * pageSize, pageSize);
+        std::uint32_t checksum = nonce;
+        for (std::uint32_t at = pageSize - 200; at > 0 && at < pageSize; at -= 200)
+            checksum += static_cast<std::uint8_t>(data[at]);
+        put32(journal, page);
+        journal += data;
+        put32(journal, checksum);
+    }
+    return journal;
 }
 
 std::map<std::string, std::string> snapshot(const std::filesystem::path& root)

@@ -30,6 +30,18 @@ int waitProcess(int pid, int timeoutMs = 120000);
 std::filesystem::path updatectl();
 std::filesystem::path selfExecutable();
 
+// A command prefix that runs a program as nobody (a second, ordinary user), or empty when this
+// machine cannot: not root, or neither setpriv nor runuser.
+std::vector<std::string> asNobody();
+// Whether every folder on the way to p may be searched by other users.
+bool traversableByOthers(std::filesystem::path p);
+// The user this process runs as, by name.
+std::string currentUser();
+
+// A hot rollback journal built from the published journal layout: replayed over any database,
+// it leaves exactly the pages of `database` behind.
+std::string rollbackJournalFor(const std::string& database);
+
 // Every file below root with its size and contents, to show that nothing changed.
 std::map<std::string, std::string> snapshot(const std::filesystem::path& root);
 

@@ -15,6 +15,10 @@ const Subcommand subcommands[] = {
     {"reg", "reg query|add|delete KEY ...        manage the registry as Windows' reg command does", RunRegCommand},
     {"copy", "copy [--title T] [--pairs] [--quiet] SOURCE... DEST   copy as the update does", RunCopyCommand},
     {"verinfo", "verinfo [--json] FILE...            show the version information of files", RunVerinfoCommand},
+    {"versions", "versions [--json] [--program-folder DIR]   what the utility's version panels show",
+     RunVersionsCommand},
+    {"update", "update [--yes] [--json] [--program-folder DIR]   run the update as the utility's window does",
+     RunUpdateCommand},
 };
 
 void usage(std::FILE* out)

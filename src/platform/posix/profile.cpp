@@ -8,13 +8,16 @@
 //   format cannot hold (line breaks, "=" in a key) are refused rather than written.
 // A change is written to a temporary file in the same folder, synced and renamed over the
 // old file, under an flock of the folder, so that a crash never leaves half a file and two
-// processes never lose each other's changes.
+// processes never lose each other's changes. A file that its user may write in a folder they may
+// not (no room for the temporary file) is rewritten in place instead, as Windows does, under an
+// exclusive flock of the file that readers wait for.
 #include "platform/profile.h"
 
 #include "platform/posix/case_fold.h"
 #include "platform/system.h"
 
 #include <cerrno>
+#include <chrono>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -24,6 +27,7 @@
 #include <string>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -179,9 +183,7 @@ std::string resolvePath(LPCSTR fileName)
     std::string name = fileName != nullptr ? fileName : "win.ini";
     if (name.find('/') != std::string::npos)
         return name;
-    char windows[MAX_PATH + 1];
-    GetWindowsDirectoryA(windows, sizeof windows);
-    return std::string(windows) + "/" + name;
+    return wincompat::windowsFolder() + "/" + name;
 }
 
 std::string folderOf(const std::string& path)
@@ -190,6 +192,18 @@ std::string folderOf(const std::string& path)
     if (slash == std::string::npos)
         return ".";
     return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// flock with a bound: anyone who can open a file can lock it, and must not hang us for good.
+bool lockWithin(int fd, int operation)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (flock(fd, operation | LOCK_NB) != 0) {
+        if ((errno != EWOULDBLOCK && errno != EINTR) || std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
 }
 
 DWORD readWhole(const std::string& path, std::string& bytes)
@@ -202,6 +216,8 @@ DWORD readWhole(const std::string& path, std::string& bytes)
         close(fd);
         return ERROR_ACCESS_DENIED;
     }
+    // Never half of an in-place rewrite; past the bound, read what is there.
+    lockWithin(fd, LOCK_SH);
     bytes.clear();
     char buffer[65536];
     while (true) {
@@ -377,14 +393,36 @@ DWORD writeAtomically(const std::string& path, const std::string& folder, int fo
     return ERROR_SUCCESS;
 }
 
+// The new text over the old one, then the file cut to its length; the inode, owner and mode stay.
+DWORD rewriteInPlace(const std::string& path, const std::string& bytes)
+{
+    FileDescriptor fd(open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW));
+    if (fd.get() < 0)
+        return wincompat::errorFromErrno(errno);
+    struct stat st {};
+    if (fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
+        return ERROR_ACCESS_DENIED;
+    if (!lockWithin(fd.get(), LOCK_EX))
+        return ERROR_SHARING_VIOLATION;
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = pwrite(fd.get(), bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return wincompat::errorFromErrno(errno);
+        done += static_cast<std::size_t>(n);
+    }
+    if (ftruncate(fd.get(), static_cast<off_t>(bytes.size())) != 0 || fsync(fd.get()) != 0)
+        return wincompat::errorFromErrno(errno);
+    return ERROR_SUCCESS;
+}
+
 // The emulated Windows and system folders always exist under Windows; here they come into
 // being with the first file written to them.
 bool isEmulatedSystemFolder(const std::string& folder)
 {
-    char windows[MAX_PATH + 1], system[MAX_PATH + 1];
-    GetWindowsDirectoryA(windows, sizeof windows);
-    GetSystemDirectoryA(system, sizeof system);
-    return folder == windows || folder == system;
+    return folder == wincompat::windowsFolder() || folder == wincompat::systemFolder();
 }
 
 void createFolders(const std::string& folder)
@@ -475,6 +513,9 @@ BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR
     if (hasBreak(section) || hasBreak(key) || hasBreak(value) ||
         (key != nullptr && (std::strchr(key, '=') != nullptr || trim(key).rfind('[', 0) == 0)))
         return fail(ERROR_INVALID_PARAMETER);
+    // Nor does a blank name, which no read would ever find again.
+    if (value != nullptr && (trim(section).empty() || (key != nullptr && trim(key).empty())))
+        return fail(ERROR_INVALID_PARAMETER);
 
     std::string path = resolvePath(fileName);
     // Write through a symbolic link to the file it names, as Windows writes through to the target.
@@ -560,8 +601,12 @@ BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR
         SetLastError(ERROR_SUCCESS);
         return TRUE;
     }
-    if (DWORD rc = writeAtomically(path, folder, folderFd.get(), doc.text(), exists ? &existing : nullptr);
-        rc != ERROR_SUCCESS)
+    // Without room for a temporary file beside it, a file we may write is rewritten where it is.
+    const bool folderTakesFiles = faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
+    const DWORD rc = exists && !folderTakesFiles
+                         ? rewriteInPlace(path, doc.text())
+                         : writeAtomically(path, folder, folderFd.get(), doc.text(), exists ? &existing : nullptr);
+    if (rc != ERROR_SUCCESS)
         return fail(rc);
     SetLastError(ERROR_SUCCESS);
     return TRUE;

@@ -21,8 +21,12 @@ constexpr int schemaVersion = 1;
 constexpr int busyTimeoutMs = 30000;
 constexpr mode_t folderMode = 0755;
 constexpr mode_t usersFolderMode = 01777;
+constexpr mode_t userFolderMode = 0700;
 constexpr mode_t machineFileMode = 0644;
 constexpr mode_t userFileMode = 0600;
+// What SQLite may read back into a hive besides the hive itself: the rollback journal, and a
+// write-ahead log should anyone switch the file to that mode.
+constexpr const char* companionSuffixes[] = {"-journal", "-wal"};
 
 std::int64_t fileTimeNow()
 {
@@ -171,6 +175,41 @@ LSTATUS makeFolders(const std::string& path, const std::string& usersFolder)
     return ERROR_SUCCESS;
 }
 
+// The shared users folder may hold entries of every user, but only its owner (root, or us) may
+// rename or remove what others put there, unless the sticky bit keeps everyone to their own.
+bool trustedSharedFolder(const struct stat& st)
+{
+    return S_ISDIR(st.st_mode) && (st.st_uid == 0 || st.st_uid == geteuid()) &&
+           (!(st.st_mode & (S_IWGRP | S_IWOTH)) || (st.st_mode & S_ISVTX));
+}
+
+// A user's own folder, hive or journal: theirs, not a link, and writable by no one else.
+bool privateFolder(const struct stat& st)
+{
+    return S_ISDIR(st.st_mode) && st.st_uid == geteuid() && !(st.st_mode & (S_IWGRP | S_IWOTH));
+}
+
+bool privateFile(const struct stat& st)
+{
+    return S_ISREG(st.st_mode) && st.st_uid == geteuid() && !(st.st_mode & (S_IWGRP | S_IWOTH));
+}
+
+// Nothing there passes; something there must pass the check, or access is denied.
+LSTATUS checkEntry(const std::string& path, bool (*acceptable)(const struct stat&))
+{
+    struct stat st {};
+    if (lstat(path.c_str(), &st) != 0)
+        return errno == ENOENT ? ERROR_SUCCESS : errorFromErrno(errno);
+    return acceptable(st) ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
+}
+
+// A file of ours with no other name: safe to move out of a folder that others may write.
+bool soleFileOfOurs(const std::string& path)
+{
+    struct stat st {};
+    return lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == geteuid() && st.st_nlink == 1;
+}
+
 struct HiveCache {
     std::map<std::string, std::weak_ptr<Hive>> hives;
 };
@@ -188,7 +227,7 @@ std::string Hive::fileFor(std::uintptr_t root)
     const std::string folder = compatRoot() + "/registry";
     switch (root) {
     case 0x80000000u: return folder + "/HKCR.db";
-    case 0x80000001u: return folder + "/users/" + userName() + ".db";
+    case 0x80000001u: return folder + "/users/" + userName() + "/HKCU.db";
     case 0x80000002u: return folder + "/HKLM.db";
     case 0x80000003u: return folder + "/HKU.db";
     case 0x80000005u: return folder + "/HKCC.db";
@@ -232,13 +271,11 @@ void Hive::close()
 
 bool Hive::mayWrite()
 {
-    if (broken_ != ERROR_SUCCESS)
+    if (broken_ != ERROR_SUCCESS || (perUser_ && checkUserPlace() != ERROR_SUCCESS))
         return false;
     struct stat st {};
     if (lstat(file_.c_str(), &st) == 0) {
         if (!S_ISREG(st.st_mode))
-            return false;
-        if (perUser_ && st.st_uid != geteuid())
             return false;
         // The folder must take the rollback journal too.
         return faccessat(AT_FDCWD, file_.c_str(), W_OK, AT_EACCESS) == 0 && writableFolder(parentOf(file_));
@@ -335,6 +372,12 @@ LSTATUS Hive::openForRead(bool& absent)
     if (db_ != nullptr)
         // An empty hive may have been given its tables by another process since we looked.
         return hasSchema_ ? ERROR_SUCCESS : checkFormat();
+    if (perUser_) {
+        if (LSTATUS rc = adoptSharedHive(); rc != ERROR_SUCCESS)
+            return rc;
+        if (LSTATUS rc = checkUserPlace(); rc != ERROR_SUCCESS)
+            return rc;
+    }
     struct stat st {};
     if (lstat(file_.c_str(), &st) != 0) {
         if (errno == ENOENT || errno == ENOTDIR) {
@@ -347,24 +390,74 @@ LSTATUS Hive::openForRead(bool& absent)
         broken_ = ERROR_BADDB;
         return broken_;
     }
-    if (perUser_ && st.st_uid != geteuid()) {
-        broken_ = ERROR_ACCESS_DENIED; // someone else's file in the shared users folder
-        return broken_;
-    }
     // Read-write when permitted, so that a reader can roll back a journal a crashed writer
     // left behind; read-only otherwise.
     return openDatabase(mayWrite());
+}
+
+LSTATUS Hive::checkUserPlace() const
+{
+    const std::string own = parentOf(file_);
+    if (LSTATUS rc = checkEntry(parentOf(own), trustedSharedFolder); rc != ERROR_SUCCESS)
+        return rc;
+    if (LSTATUS rc = checkEntry(own, privateFolder); rc != ERROR_SUCCESS)
+        return rc;
+    if (LSTATUS rc = checkEntry(file_, privateFile); rc != ERROR_SUCCESS)
+        return rc;
+    for (const char* suffix : companionSuffixes)
+        if (LSTATUS rc = checkEntry(file_ + suffix, privateFile); rc != ERROR_SUCCESS)
+            return rc;
+    return ERROR_SUCCESS;
+}
+
+LSTATUS Hive::makeUserFolder()
+{
+    const std::string own = parentOf(file_);
+    const std::string shared = parentOf(own);
+    if (LSTATUS rc = makeFolders(shared, shared); rc != ERROR_SUCCESS)
+        return rc;
+    if (mkdir(own.c_str(), userFolderMode) == 0)
+        chmod(own.c_str(), userFolderMode);
+    else if (errno != EEXIST)
+        return errorFromErrno(errno);
+    // Whoever made it, it must be ours alone before anything goes in.
+    return checkUserPlace();
+}
+
+LSTATUS Hive::adoptSharedHive()
+{
+    struct stat st {};
+    if (lstat(file_.c_str(), &st) == 0 || errno != ENOENT)
+        return ERROR_SUCCESS;
+    const std::string shared = parentOf(file_) + ".db"; // users/<user>.db
+    if (!soleFileOfOurs(shared))
+        return ERROR_SUCCESS; // nothing of ours; whatever else is there stays unread
+    if (LSTATUS rc = makeUserFolder(); rc != ERROR_SUCCESS)
+        return rc;
+    // The journal first: should we stop halfway, the hive still moves, and finds it, next time.
+    for (const char* suffix : companionSuffixes) {
+        const std::string from = shared + suffix, to = file_ + suffix;
+        if (soleFileOfOurs(from) && lstat(to.c_str(), &st) != 0 && rename(from.c_str(), to.c_str()) != 0)
+            return errorFromErrno(errno);
+    }
+    if (rename(shared.c_str(), file_.c_str()) != 0 && errno != ENOENT)
+        return errorFromErrno(errno);
+    return ERROR_SUCCESS;
 }
 
 LSTATUS Hive::createFile()
 {
     const std::string folder = parentOf(file_);
     const std::string usersFolder = compatRoot() + "/registry/users";
-    if (LSTATUS rc = makeFolders(folder, usersFolder); rc != ERROR_SUCCESS)
-        return rc;
-    // Whoever sets up the machine-wide hives also makes room for every user's own hive.
-    if (!perUser_)
+    if (perUser_) {
+        if (LSTATUS rc = makeUserFolder(); rc != ERROR_SUCCESS)
+            return rc;
+    } else {
+        if (LSTATUS rc = makeFolders(folder, usersFolder); rc != ERROR_SUCCESS)
+            return rc;
+        // Whoever sets up the machine-wide hives also makes room for every user's own folder.
         makeFolders(usersFolder, usersFolder);
+    }
     const mode_t mode = perUser_ ? userFileMode : machineFileMode;
     const int fd = open(file_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode);
     if (fd < 0)
@@ -414,6 +507,9 @@ LSTATUS Hive::openForWrite()
     if (!mayWrite())
         return ERROR_ACCESS_DENIED;
     if (mode_ != Mode::readWrite) {
+        if (perUser_)
+            if (LSTATUS rc = adoptSharedHive(); rc != ERROR_SUCCESS)
+                return rc;
         struct stat st {};
         if (lstat(file_.c_str(), &st) != 0) {
             if (errno != ENOENT)

@@ -4,7 +4,10 @@
 //
 // Layout (documented in the README):
 //   <root>/registry/HKLM.db, HKU.db, HKCR.db, HKCC.db   machine-wide, 0644 files in 0755 folders
-//   <root>/registry/users/<user>.db                       HKEY_CURRENT_USER, 0600, in a 01777 folder
+//   <root>/registry/users/<user>/HKCU.db                  HKEY_CURRENT_USER, 0600
+// users/ is shared (01777, like /tmp); each user's folder in it is made by that user, 0700, so
+// that no one else can put a journal, link or file beside the hive. Folder, hive and journal are
+// checked (owner, type, mode) on every open; anything not the user's own denies access.
 //
 // Keys form a tree of rows (id, parent, name, fold); values hang off a key id. "fold" is the
 // name in upper case (simple case mapping per code point, ASCII-only for text that is not
@@ -82,6 +85,11 @@ private:
     // Opens the hive for a lookup in key; an empty hive answers whenEmpty for its root.
     LSTATUS openContents(KeyId key, LSTATUS whenEmpty);
     LSTATUS openForWrite();
+    // HKEY_CURRENT_USER: whether the user's folder, hive and journal are theirs alone.
+    LSTATUS checkUserPlace() const;
+    LSTATUS makeUserFolder();
+    // Moves a hive that an earlier version kept in the shared folder into the user's own.
+    LSTATUS adoptSharedHive();
     LSTATUS openDatabase(bool writable);
     LSTATUS checkFormat();
     LSTATUS createFile();

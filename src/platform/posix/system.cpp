@@ -239,12 +239,9 @@ DWORD GetModuleFileNameA(HANDLE module, LPSTR buffer, DWORD size)
     return static_cast<DWORD>(n);
 }
 
-UINT GetWindowsDirectoryA(LPSTR buffer, UINT size) { return copyOut(wincompat::compatRoot() + "/windows", buffer, size); }
+UINT GetWindowsDirectoryA(LPSTR buffer, UINT size) { return copyOut(wincompat::windowsFolder(), buffer, size); }
 
-UINT GetSystemDirectoryA(LPSTR buffer, UINT size)
-{
-    return copyOut(wincompat::compatRoot() + "/windows/system32", buffer, size);
-}
+UINT GetSystemDirectoryA(LPSTR buffer, UINT size) { return copyOut(wincompat::systemFolder(), buffer, size); }
 
 namespace wincompat {
 std::string compatRoot()
@@ -259,9 +256,14 @@ std::string compatRoot()
     return root;
 }
 
+std::string windowsFolder() { return compatRoot() + "/windows"; }
+std::string systemFolder() { return compatRoot() + "/windows/system32"; }
+
 char pathDelimiter() { return '/'; }
 
 bool standardErrorIsTerminal() { return isatty(STDERR_FILENO) == 1; }
+
+bool standardInputIsTerminal() { return isatty(STDIN_FILENO) == 1; }
 
 DWORD errorFromErrno(int err)
 {

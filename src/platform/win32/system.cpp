@@ -17,9 +17,25 @@ std::string compatRoot()
     return windows;
 }
 
+std::string windowsFolder()
+{
+    char folder[MAX_PATH] = {};
+    const UINT n = GetWindowsDirectoryA(folder, MAX_PATH);
+    return n > 0 && n < MAX_PATH ? std::string(folder, n) : std::string();
+}
+
+std::string systemFolder()
+{
+    char folder[MAX_PATH] = {};
+    const UINT n = GetSystemDirectoryA(folder, MAX_PATH);
+    return n > 0 && n < MAX_PATH ? std::string(folder, n) : std::string();
+}
+
 char pathDelimiter() { return '\\'; }
 
 bool standardErrorIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
+
+bool standardInputIsTerminal() { return _isatty(_fileno(stdin)) != 0; }
 
 DWORD errorFromErrno(int err)
 {

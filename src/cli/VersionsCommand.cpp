@@ -1,0 +1,85 @@
+// versions: what the utility's two version panels would show, computed by the panels' own code.
+#include "app/VersionPanels.h"
+#include "cli/Commands.h"
+#include "cli/ProgramFolderOption.h"
+#include "cli/TextOutput.h"
+#include "platform/system.h"
+
+#include <cstdio>
+#include <exception>
+#include <string>
+
+namespace {
+const char usageText[] =
+    "Usage: tallyrune-updatectl versions [--json] [--program-folder DIR]\n"
+    "\n"
+    "Shows what the update utility's two version panels would show for a utility installed in DIR:\n"
+    "the installed DIR/Tallyrune.exe (\"Current Program Version\") and the Tallyrune.exe in the update\n"
+    "folder (\"Update Program Version\"), which is the \"Update Path\" setting, or DIR/Update.\n"
+    "\n"
+    "  --program-folder DIR  the utility's program folder; by default the folder of the\n"
+    "                        tallyrune-update that stands next to this program, else the\n"
+    "                        current folder\n"
+    "  --json                one JSON object: \"current\", \"update\", \"update_colour\" (green when the\n"
+    "                        update copy names its product, else red) and \"update_file\"\n"
+    "\n"
+    "Exit status: 0 shown, 1 the settings or a file could not be read, 2 usage error.\n";
+
+int usageError(const std::string& message)
+{
+    std::fprintf(stderr, "tallyrune-updatectl versions: %s\n", message.c_str());
+    std::fputs(usageText, stderr);
+    return 2;
+}
+
+std::string plainBlock(const char* title, const VersionListing& panel)
+{
+    std::string out = std::string(title) + "\n";
+    for (const VersionPanelRow& row : VersionPanelRows)
+        out += std::string(row.Key) + "=" + PlainText(panel.Values(row.Key)) + "\n";
+    return out;
+}
+
+} // namespace
+
+int RunVersionsCommand(const CommandArgs& args)
+{
+    bool json = false;
+    ProgramFolderOption programFolder;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--help" || a == "-h") {
+            std::fputs(usageText, stdout);
+            return 0;
+        } else if (a == "--json") {
+            json = true;
+        } else if (programFolder.Take(args, i)) {
+            if (!programFolder.Error().empty())
+                return usageError(programFolder.Error());
+        } else {
+            return usageError("unexpected argument '" + PlainText(a) + "'");
+        }
+    }
+    const std::string folder = programFolder.Folder();
+
+    VersionPanelsReading reading;
+    try {
+        reading = ReadVersionPanels(UtilityInstalledIn(folder));
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "tallyrune-updatectl versions: %s\n", PlainText(e.what()).c_str());
+        return 1;
+    }
+    std::string out;
+    if (json) {
+        out = "{\"current\": " + VersionListingJson(reading.Current) + ", \"update\": " + VersionListingJson(reading.Update) +
+              ", \"update_colour\": " +
+              (reading.Update.FontColor() == clUpdateFound ? "\"green\"" : "\"red\"") +
+              ", \"update_file\": " + JsonString(reading.UpdateFile) + "}\n";
+    } else {
+        out = plainBlock("Current Program Version", reading.Current) + "\n" +
+              plainBlock("Update Program Version", reading.Update);
+    }
+    std::fputs(out.c_str(), stdout);
+    std::fflush(stdout);
+    return 0;
+}

@@ -132,7 +132,9 @@ MUTANTS = [
     M("version_block.cpp", "} else if (c < 0x800) {", "} else if (c <= 0x800) {"),
     M("version_block.cpp", "} else if (c < 0x10000) {", "} else if (c <= 0x10000) {"),
     M("version_block.cpp", "if (c < 0x80) {\n            out[o++]", "if (c <= 0x80) {\n            out[o++]"),
-    M("version_block.cpp", "return align4(rootLength) + valueStart / 2 * 3;", "return rootLength + valueStart / 2 * 3;"),
+    M("version_block.cpp", "return align4(rootLength) + valueStart / 2 * 3;", "return rootLength + valueStart / 2 * 3;",
+      equivalent="the copies move two bytes down into the zero padding after the resource, for the filler and "
+                 "the lookup alike, and still fit the block"),
     M("version_block.cpp", "return std::min(claimed, resource.size());", "return claimed;"),
     M("version_block.cpp", "if (depth == 0)\n            underStrings", "if (depth == 1)\n            underStrings"),
     M("version_block.cpp", "if (underStrings && depth == 3) {", "if (underStrings && depth >= 2) {"),

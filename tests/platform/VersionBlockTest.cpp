@@ -139,3 +139,14 @@ TEST(VersionValues, ARootThatClaimsMoreThanTheResourceIsCutToIt)
     const Block block(claiming);
     EXPECT_EQ(block.text("ProductName"), "Tallyrune");
 }
+
+TEST(VersionValues, ANodeThatEndsWithItsKeyIsStillANode)
+{
+    // No value at all: the key's NUL is the last unit of the node, and a sibling follows.
+    verwriter::VersionNode root = verwriter::toNode(withStrings({{"ProductName", "Tallyrune"}}));
+    auto& strings = root.children.at(0).children.at(0).children;
+    strings.insert(strings.begin(), verwriter::VersionNode{u"Bare", 1, {}, 0, {}});
+    const Block block(verwriter::encode(root));
+    EXPECT_EQ(block.text("Bare"), "");
+    EXPECT_EQ(block.text("ProductName"), "Tallyrune");
+}

@@ -8,7 +8,6 @@
 
 #include <cstdio>
 #include <string>
-#include <unistd.h>
 
 namespace {
 
@@ -89,7 +88,7 @@ int RunCopyCommand(const CommandArgs& args)
         sources.Add(s);
     }
 
-    ConsoleProgress progress(!quiet && isatty(STDERR_FILENO));
+    ConsoleProgress progress(!quiet && wincompat::standardErrorIsTerminal());
     SinkGuard guard(&progress);
 
     TabfFileOperation job(nullptr);

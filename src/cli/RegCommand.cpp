@@ -3,7 +3,9 @@
 #include "cli/Commands.h"
 
 #include "framework/Exceptions.h"
+#include "framework/HexText.h"
 #include "platform/registry.h"
+#include "settings/UniqueRegKey.h"
 
 #include <algorithm>
 #include <cctype>
@@ -94,23 +96,14 @@ int systemFailure(LSTATUS rc)
     return failure("ERROR: " + (text.empty() ? "Error " + std::to_string(rc) + "." : text));
 }
 
-// A key handle that is closed on every path out.
-class Key {
-public:
-    Key() = default;
-    ~Key()
-    {
-        if (key_ != nullptr)
-            RegCloseKey(key_);
-    }
-    Key(const Key&) = delete;
-    Key& operator=(const Key&) = delete;
-    HKEY get() const { return key_; }
-    PHKEY put() { return &key_; }
-
-private:
-    HKEY key_ = nullptr;
-};
+// Opens (or creates) into a key owner, so that every path out closes the handle.
+LSTATUS openKey(HKEY parent, const std::string& path, REGSAM access, UniqueRegKey& key)
+{
+    HKEY opened = nullptr;
+    const LSTATUS rc = RegOpenKeyExA(parent, path.c_str(), 0, access, &opened);
+    key.reset(rc == ERROR_SUCCESS ? opened : nullptr);
+    return rc;
+}
 
 struct KeyName {
     HKEY root = nullptr;
@@ -158,17 +151,6 @@ std::optional<DWORD> typeFromName(const std::string& name)
     return std::nullopt;
 }
 
-std::string hexBytes(const std::string& bytes)
-{
-    static const char digits[] = "0123456789ABCDEF";
-    std::string text;
-    for (unsigned char c : bytes) {
-        text += digits[c >> 4];
-        text += digits[c & 15];
-    }
-    return text;
-}
-
 std::string formatData(DWORD type, const std::string& bytes)
 {
     switch (type) {
@@ -201,7 +183,7 @@ std::string formatData(DWORD type, const std::string& bytes)
             text += c == '\0' ? std::string("\\0") : std::string(1, c);
         return text;
     }
-    default: return hexBytes(bytes);
+    default: return toHex(bytes);
     }
 }
 
@@ -307,8 +289,8 @@ int succeeded()
 LSTATUS deleteTree(HKEY parent, const std::string& path)
 {
     {
-        Key key;
-        if (LSTATUS rc = RegOpenKeyExA(parent, path.c_str(), 0, KEY_READ, key.put()); rc != ERROR_SUCCESS)
+        UniqueRegKey key;
+        if (LSTATUS rc = openKey(parent, path, KEY_READ, key); rc != ERROR_SUCCESS)
             return rc;
         std::vector<std::string> subkeys;
         if (LSTATUS rc = listSubkeys(key.get(), subkeys); rc != ERROR_SUCCESS)
@@ -341,8 +323,8 @@ int queryAll(HKEY key, const std::string& name, bool recurse, bool nested)
             out(name + "\\" + sub + "\n");
             continue;
         }
-        Key child;
-        if (RegOpenKeyExA(key, sub.c_str(), 0, KEY_READ, child.put()) == ERROR_SUCCESS)
+        UniqueRegKey child;
+        if (openKey(key, sub, KEY_READ, child) == ERROR_SUCCESS)
             queryAll(child.get(), name + "\\" + sub, true, true);
     }
     return exitSuccess;
@@ -361,8 +343,8 @@ void queryValueRecursively(HKEY key, const std::string& name, const std::string&
     if (listSubkeys(key, subkeys) != ERROR_SUCCESS)
         return;
     for (const std::string& sub : subkeys) {
-        Key child;
-        if (RegOpenKeyExA(key, sub.c_str(), 0, KEY_READ, child.put()) == ERROR_SUCCESS)
+        UniqueRegKey child;
+        if (openKey(key, sub, KEY_READ, child) == ERROR_SUCCESS)
             queryValueRecursively(child.get(), name + "\\" + sub, valueName, matches);
     }
 }
@@ -396,8 +378,8 @@ int runQuery(const CommandArgs& args)
         }
     }
 
-    Key handle;
-    if (LSTATUS rc = RegOpenKeyExA(key.root, key.path.c_str(), 0, KEY_READ, handle.put()); rc != ERROR_SUCCESS)
+    UniqueRegKey handle;
+    if (LSTATUS rc = openKey(key.root, key.path, KEY_READ, handle); rc != ERROR_SUCCESS)
         return systemFailure(rc);
 
     if (!valueName && !emptyValue) {
@@ -433,6 +415,9 @@ bool parseNumber(const std::string& text, std::uint64_t limit, std::uint64_t& va
     if (text.empty() || text[0] == '-' || text[0] == '+' || std::isspace(static_cast<unsigned char>(text[0])))
         return false;
     const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+    // strtoull would take blanks and a sign after the prefix, and wrap "0x-1" to the largest value.
+    if (hex && !std::isxdigit(static_cast<unsigned char>(text[2])))
+        return false;
     errno = 0;
     char* end = nullptr;
     const unsigned long long v = std::strtoull(text.c_str() + (hex ? 2 : 0), &end, hex ? 16 : 10);
@@ -474,20 +459,11 @@ std::optional<std::string> encodeData(DWORD type, const std::string& data, char 
         return bytes;
     }
     case REG_BINARY: {
-        std::string digits = data.size() % 2 ? "0" + data : data;
+        // An odd number of digits has its leading zero left out.
         std::string bytes;
-        for (std::size_t i = 0; i < digits.size(); i += 2) {
-            const auto nibble = [](char c) {
-                return std::isxdigit(static_cast<unsigned char>(c))
-                           ? (std::isdigit(static_cast<unsigned char>(c)) ? c - '0' : std::toupper(c) - 'A' + 10)
-                           : -1;
-            };
-            const int hi = nibble(digits[i]), lo = nibble(digits[i + 1]);
-            if (hi < 0 || lo < 0) {
-                error = "ERROR: Invalid syntax. Specify valid hexadecimal value.";
-                return std::nullopt;
-            }
-            bytes += static_cast<char>(hi << 4 | lo);
+        if (!fromHex(data.size() % 2 ? "0" + data : data, bytes)) {
+            error = "ERROR: Invalid syntax. Specify valid hexadecimal value.";
+            return std::nullopt;
         }
         return bytes;
     }
@@ -574,12 +550,13 @@ int runAdd(const CommandArgs& args)
             return usageError("add", error);
     }
 
-    Key handle;
+    HKEY created = nullptr;
     DWORD disposition = 0;
-    if (LSTATUS rc = RegCreateKeyExA(key.root, key.path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                     KEY_READ | KEY_WRITE, nullptr, handle.put(), &disposition);
-        rc != ERROR_SUCCESS)
-        return systemFailure(rc);
+    const LSTATUS createRc = RegCreateKeyExA(key.root, key.path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                             KEY_READ | KEY_WRITE, nullptr, &created, &disposition);
+    if (createRc != ERROR_SUCCESS)
+        return systemFailure(createRc);
+    const UniqueRegKey handle(created);
     if (!setsValue)
         return succeeded();
     const std::string name = valueName.value_or("");
@@ -620,8 +597,8 @@ int runDelete(const CommandArgs& args)
             return usageError("delete");
     }
 
-    Key handle;
-    if (LSTATUS rc = RegOpenKeyExA(key.root, key.path.c_str(), 0, KEY_READ, handle.put()); rc != ERROR_SUCCESS)
+    UniqueRegKey handle;
+    if (LSTATUS rc = openKey(key.root, key.path, KEY_READ, handle); rc != ERROR_SUCCESS)
         return systemFailure(rc);
 
     if (!valueName && !emptyValue && !allValues) {
@@ -637,9 +614,8 @@ int runDelete(const CommandArgs& args)
     if (allValues) {
         if (!force && !confirm("Delete all values under the registry key " + key.fullName + " "))
             return cancelled();
-        Key writable;
-        if (LSTATUS rc = RegOpenKeyExA(key.root, key.path.c_str(), 0, KEY_ALL_ACCESS, writable.put());
-            rc != ERROR_SUCCESS)
+        UniqueRegKey writable;
+        if (LSTATUS rc = openKey(key.root, key.path, KEY_ALL_ACCESS, writable); rc != ERROR_SUCCESS)
             return systemFailure(rc);
         std::vector<Value> values;
         if (LSTATUS rc = listValues(writable.get(), values); rc != ERROR_SUCCESS)
@@ -657,8 +633,8 @@ int runDelete(const CommandArgs& args)
         return systemFailure(rc);
     if (!force && !confirm("Delete the registry value " + (name.empty() ? std::string("(Default)") : name) + " "))
         return cancelled();
-    Key writable;
-    if (LSTATUS rc = RegOpenKeyExA(key.root, key.path.c_str(), 0, KEY_SET_VALUE, writable.put()); rc != ERROR_SUCCESS)
+    UniqueRegKey writable;
+    if (LSTATUS rc = openKey(key.root, key.path, KEY_SET_VALUE, writable); rc != ERROR_SUCCESS)
         return systemFailure(rc);
     if (LSTATUS rc = RegDeleteValueA(writable.get(), name.c_str()); rc != ERROR_SUCCESS)
         return systemFailure(rc);

@@ -6,6 +6,7 @@
 #include "cli/ProgramFolderOption.h"
 #include "cli/TextOutput.h"
 #include "framework/MessageDialog.h"
+#include "platform/system.h"
 #include "settings/TLMDIniCtrl.h"
 #include "shell/TabfFileOperation.h"
 
@@ -14,7 +15,6 @@
 #include <exception>
 #include <iostream>
 #include <string>
-#include <unistd.h>
 
 namespace {
 
@@ -112,14 +112,14 @@ int RunUpdateCommand(const CommandArgs& args)
             return usageError("unexpected argument '" + PlainText(a) + "'");
         }
     }
-    if (!yes && !isatty(STDIN_FILENO)) {
+    if (!yes && !wincompat::standardInputIsTerminal()) {
         std::fprintf(stderr, "%sno terminal to ask the questions on: run it on a terminal, or give --yes\n", prefix);
         return 2;
     }
     const UtilityPlace place = UtilityInstalledIn(programFolder.Folder());
 
     TerminalDialogs dialogs(yes);
-    ConsoleProgress progress(isatty(STDERR_FILENO));
+    ConsoleProgress progress(wincompat::standardErrorIsTerminal());
     TLMDIniCtrl settings(nullptr);
     TabfFileOperation copyJob(nullptr);
     VersionPanelsReading before;

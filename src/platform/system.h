@@ -48,6 +48,10 @@ std::string windowsFolder();
 std::string systemFolder();
 // The platform's path separator as the program's texts use it ("\\" on Windows, "/" elsewhere).
 char pathDelimiter();
+// True when the standard error stream is a terminal that can take a progress line redrawn in place.
+bool standardErrorIsTerminal();
+// True when the standard input is a terminal, so that someone can be asked.
+bool standardInputIsTerminal();
 // Maps a Windows error code to the closest errno-like cause and back, for the posix side.
 DWORD errorFromErrno(int err);
 } // namespace wincompat

@@ -153,8 +153,9 @@ TEST(Bitmap16, SurvivesRandomDamage)
         for (int i = 0; i < flips; ++i)
             bytes[random.bounded(int(bytes.size()))] = char(random.bounded(256));
         const QImage image = Bitmap16::decode(bytes.left(random.bounded(int(bytes.size()) + 1)));
-        if (!image.isNull())
+        if (!image.isNull()) {
             EXPECT_LE(qint64(image.width()) * image.height(), qint64(bytes.size()) * 2);
+        }
     }
 }
 

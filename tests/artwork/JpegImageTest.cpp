@@ -87,8 +87,9 @@ TEST(JpegImage, SurvivesRandomDamage)
         const QImage image = JpegImage::decode(bytes);
         // Damage to the entropy-coded data can still decode cleanly; what matters is no crash and
         // no picture of a size the header never had.
-        if (!image.isNull())
+        if (!image.isNull()) {
             EXPECT_LE(qint64(image.width()) * image.height(), 64LL * 1024 * 1024);
+        }
     }
 }
 

@@ -47,10 +47,11 @@ TEST_P(GlyphStripTest, IsA16ColourStripOfCellsWithTheTransparentColourBottomLeft
         const QList<QRgb> colours = coloursIn(image);
         EXPECT_GE(colours.size(), 2) << "cell " << cell << " is blank";
         // The button draws the disabled state from the second cell: grey with a white highlight.
-        if (cell == 1)
+        if (cell == 1) {
             for (QRgb c : colours)
                 EXPECT_TRUE(c == kTransparent || c == 0xFF808080 || c == 0xFFFFFFFF)
                     << "disabled cell uses " << std::hex << c;
+        }
     }
 }
 

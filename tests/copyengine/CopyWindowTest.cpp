@@ -119,8 +119,9 @@ TEST(CopyWindows, QuickOrSilentJobShowsNoWindow)
     clock.start();
     EXPECT_EQ(copyAll(t / "u", t / "p", 0), 0);
     // On a disk busy with other work even this copy's final sync can outlast the blink.
-    if (clock.elapsed() < 400)
+    if (clock.elapsed() < 400) {
         EXPECT_FALSE(seen);
+    }
 
     SlowSink slow(300);
     ShellRequest r;

@@ -4,6 +4,7 @@
 #include "framework/StdControls.h"
 #include "framework/TApplication.h"
 #include "framework/TForm.h"
+#include "support/QtUnwindLeaks.h"
 
 #include <QFontMetrics>
 #include <QMessageBox>
@@ -115,8 +116,11 @@ TEST(MessageLoop, AnErrorLeavingAHandlerIsShownAndTheProgramGoesOn)
         }
     });
     answer.start(20);
-    QTest::mouseClick(&button, Qt::LeftButton);
-    QTest::mouseClick(&button, Qt::LeftButton);
+    {
+        const QtUnwindLeaksIgnored qtFrames;
+        QTest::mouseClick(&button, Qt::LeftButton);
+        QTest::mouseClick(&button, Qt::LeftButton);
+    }
     answer.stop();
 
     EXPECT_EQ(clicks, 2);

@@ -176,8 +176,9 @@ TEST_F(NamedMutex, NamesStayInsideTheirFolderAndApart)
         const std::string stem = wincompat::detail::mutexFileStem(name);
         EXPECT_EQ(stem.find('/'), std::string::npos) << name;
         EXPECT_LE(stem.size() + std::string(".handles").size(), 255u) << name;
-        if (!stem.empty())
+        if (!stem.empty()) {
             EXPECT_NE(stem.front(), '.') << name;
+        }
         stems.insert(stem);
     }
     EXPECT_EQ(stems.size(), names.size());

@@ -181,8 +181,9 @@ TEST(Profile, AFileItsUserMayWriteInAFolderTheyMayNotIsRewrittenInPlace)
     chmod(dir.path().c_str(), 0755);
     if (geteuid() == 0 && (!asNobody || !settings_test::traversableByOthers(dir.path())))
         GTEST_SKIP() << "needs a second user (nobody) who can reach " << dir.path();
-    if (asNobody)
+    if (asNobody) {
         ASSERT_EQ(chown(file.c_str(), 65534, 65534), 0);
+    }
     chmod(dir.path().c_str(), 0555);
     struct stat before {};
     ASSERT_EQ(stat(file.c_str(), &before), 0);

@@ -279,7 +279,9 @@ TEST(PeVersionResource, TruncatedAndCorruptFilesNeverCrash)
         readEverything((dir / "cut.exe").string());
     }
     // Random bytes over the headers, the directories and the resource.
-    const Bytes original = buildPe(buildVersionBlock(sample()), PeOptions{true}).flatten();
+    PeOptions plus;
+    plus.pe32plus = true;
+    const Bytes original = buildPe(buildVersionBlock(sample()), plus).flatten();
     std::mt19937 random(20260101);
     for (int round = 0; round < 3000; ++round) {
         Bytes bad = original;

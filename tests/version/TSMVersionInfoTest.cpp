@@ -3,7 +3,7 @@
 #include "VersionFixtures.h"
 
 #include "framework/Exceptions.h"
-#include "platform/posix/version_testing.h"
+#include "VersionReadFault.h"
 #include "version/TSMVersionInfo.h"
 
 #include <gtest/gtest.h>
@@ -198,7 +198,7 @@ TEST(TSMVersionInfo, AFailedReadRaisesAndHoldsNoData)
     TSMVersionInfo info(nullptr);
     info.SetFileName(good);
 
-    wincompat::testing::failNextVersionRead(ERROR_READ_FAULT);
+    fixtures::failNextVersionRead(ERROR_READ_FAULT);
     try {
         info.SetFileName(next);
         FAIL() << "no exception";
@@ -209,7 +209,7 @@ TEST(TSMVersionInfo, AFailedReadRaisesAndHoldsNoData)
     EXPECT_EQ(info.FileName(), next);
     expectNoData(info);
 
-    wincompat::testing::failNextVersionRead(ERROR_SUCCESS + 0);
+    fixtures::failNextVersionRead(ERROR_SUCCESS + 0);
     info.SetFileName(good);
     EXPECT_EQ(info.MajorVersion(), 1);
 }

@@ -32,8 +32,7 @@ std::string upperCaseName(const std::string& name)
         }
     }
     for (char& c : folded)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
+        c = upperCaseAscii(c);
     return folded;
 }
 

@@ -261,6 +261,10 @@ std::string systemFolder() { return compatRoot() + "/windows/system32"; }
 
 char pathDelimiter() { return '/'; }
 
+bool standardErrorIsTerminal() { return isatty(STDERR_FILENO) == 1; }
+
+bool standardInputIsTerminal() { return isatty(STDIN_FILENO) == 1; }
+
 DWORD errorFromErrno(int err)
 {
     switch (err) {

@@ -1,7 +1,9 @@
 #include "platform/version.h"
 
 #include "platform/posix/version_block.h"
-#include "platform/posix/version_testing.h"
+#include "platform/posix/path_split.h"
+#include "platform/posix/unique_fd.h"
+#include "platform/posix/version_fault.h"
 #include "platform/system.h"
 
 #include <cerrno>
@@ -15,8 +17,6 @@
 using namespace wincompat::version;
 
 namespace {
-DWORD injectedReadError = ERROR_SUCCESS;
-
 class FileSource : public ByteSource {
 public:
     explicit FileSource(int fd, std::uint64_t size) : fd_(fd), size_(size) {}
@@ -46,32 +46,10 @@ private:
     std::uint64_t size_;
 };
 
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor()
-    {
-        if (fd_ >= 0)
-            close(fd_);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
 bool isFile(const std::string& path)
 {
     struct stat st {};
     return stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
-}
-
-std::string folderOf(const std::string& path)
-{
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string(".") : path.substr(0, slash == 0 ? 1 : slash);
 }
 
 // A bare name is looked for as libraries are: next to the running executable, in the current
@@ -88,7 +66,7 @@ DWORD resolve(const char* name, std::string& path)
     std::string places[4];
     const DWORD saved = GetLastError();
     if (DWORD n = GetModuleFileNameA(nullptr, buffer, sizeof buffer); n > 0 && n < sizeof buffer)
-        places[0] = folderOf(std::string(buffer, n));
+        places[0] = wincompat::detail::folderOf(std::string(buffer, n));
     if (getcwd(buffer, sizeof buffer) != nullptr)
         places[1] = buffer;
     if (UINT n = GetSystemDirectoryA(buffer, sizeof buffer); n > 0 && n < sizeof buffer)
@@ -114,7 +92,7 @@ DWORD loadResource(const char* name, Bytes& resource)
     if (DWORD e = resolve(name, path))
         return e;
     // Non-blocking, so that a FIFO planted under the name cannot hang the reader.
-    FileDescriptor fd(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    const wincompat::detail::UniqueFd fd(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (fd.get() < 0)
         return wincompat::errorFromErrno(errno);
     struct stat st {};
@@ -128,13 +106,6 @@ DWORD loadResource(const char* name, Bytes& resource)
     return readVersionResource(source, resource);
 }
 } // namespace
-
-namespace wincompat::testing {
-void failNextVersionRead(DWORD error)
-{
-    injectedReadError = error;
-}
-} // namespace wincompat::testing
 
 DWORD GetFileVersionInfoSizeA(LPCSTR fileName, LPDWORD handle)
 {
@@ -157,10 +128,8 @@ BOOL GetFileVersionInfoA(LPCSTR fileName, DWORD, DWORD size, LPVOID data)
     }
     Bytes resource;
     DWORD e = loadResource(fileName, resource);
-    if (e == ERROR_SUCCESS && injectedReadError != ERROR_SUCCESS) {
-        e = injectedReadError;
-        injectedReadError = ERROR_SUCCESS;
-    }
+    if (e == ERROR_SUCCESS)
+        e = pendingReadFault();
     if (e != ERROR_SUCCESS) {
         SetLastError(e);
         return FALSE;

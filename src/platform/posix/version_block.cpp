@@ -1,5 +1,6 @@
 #include "platform/posix/version_block.h"
 
+#include "platform/posix/case_fold.h"
 #include "platform/posix/elf_image.h"
 #include "platform/posix/pe_image.h"
 
@@ -67,19 +68,12 @@ template <typename Visit> void forEachChild(const std::uint8_t* b, const Node& p
     }
 }
 
-char16_t fold(char16_t c)
-{
-    if ((c >= u'a' && c <= u'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7))
-        return static_cast<char16_t>(c - 0x20);
-    return c;
-}
-
 bool keyEquals(const std::uint8_t* b, const Node& n, const std::u16string& key)
 {
     if (n.keyUnits != key.size())
         return false;
     for (std::size_t i = 0; i < key.size(); ++i)
-        if (fold(load16(b + n.keyStart + 2 * i)) != fold(key[i]))
+        if (upperCaseUnit(load16(b + n.keyStart + 2 * i)) != upperCaseUnit(key[i]))
             return false;
     return true;
 }

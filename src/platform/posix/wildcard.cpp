@@ -1,9 +1,9 @@
 #include "platform/posix/wildcard.h"
 
+#include "platform/posix/case_fold.h"
+
 namespace wincompat::detail {
 namespace {
-char folded(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
 // Plain glob with one Windows twist: '?' may also match nothing at the end of the name or in front
 // of a dot, so that "a?.txt" matches "a.txt" as it does on Windows.
 bool glob(std::string_view p, std::string_view n)
@@ -28,7 +28,7 @@ bool glob(std::string_view p, std::string_view n)
                     ++pi; // matches nothing
                     continue;
                 }
-            } else if (ni < n.size() && folded(pc) == folded(n[ni])) {
+            } else if (ni < n.size() && upperCaseAscii(pc) == upperCaseAscii(n[ni])) {
                 ++pi;
                 ++ni;
                 continue;

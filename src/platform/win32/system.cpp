@@ -2,7 +2,9 @@
 #include "platform/system.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
+#include <io.h>
 
 namespace wincompat {
 std::string compatRoot()
@@ -30,6 +32,10 @@ std::string systemFolder()
 }
 
 char pathDelimiter() { return '\\'; }
+
+bool standardErrorIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
+
+bool standardInputIsTerminal() { return _isatty(_fileno(stdin)) != 0; }
 
 DWORD errorFromErrno(int err)
 {

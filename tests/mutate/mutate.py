@@ -1,0 +1,333 @@
+#!/usr/bin/env python3
+"""Plants one small fault at a time in the code that parses or decides, rebuilds only the test
+program that covers it, runs that program and reports every fault it let through.
+
+    tests/mutate/mutate.py [--build DIR] [--only SUBSTRING] [--list] [--check]
+
+It works in a build folder of its own (build-mutate), unoptimised and without debug information,
+so that each mutant costs one quick compile and a link, and the everyday build is left alone.
+
+Each mutant replaces one exact piece of text (unique in its file unless an occurrence is given).
+The source is restored after each mutant, also when the run is interrupted. A mutant the compiler
+refuses is reported as such and counts neither way.
+"""
+import argparse
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import time
+from dataclasses import dataclass
+from pathlib import Path
+
+ROOT = Path(__file__).resolve().parents[2]
+POSIX = "src/platform/posix/"
+
+
+@dataclass
+class Stage:
+    targets: list      # what to rebuild
+    program: str       # the test program to run
+    gtest_filter: str  # the tests that cover the file
+
+
+# Each file's stages run in order until one catches the mutant: the quick unit tests first, the
+# slower end-to-end tests only for what got through.
+PLATFORM_UNITS = Stage(["test_platform"], "test_platform", "*")
+VERSION = [PLATFORM_UNITS, Stage(["test_version", "tallyrune-updatectl"], "test_version", "*")]
+WILDCARD = [Stage(["test_platform"], "test_platform", "Wildcard*")]
+CASE_FOLD = [Stage(["test_platform"], "test_platform", "CaseFold*"),
+             Stage(["test_settings"], "test_settings", "Registry*:Profile*:StoreOn*")]
+REGISTRY = [Stage(["test_settings"], "test_settings", "Registry*:StoreOnRegistry*:IniCtrlRegistry*")]
+REG_COMMAND = [Stage(["tallyrune-updatectl"], "test_settings", "RegCommand*:RegValues*")]
+PROFILE = [Stage(["test_settings"], "test_settings", "Profile*:StoreOnIni*:IniCtrl*")]
+
+GROUPS = {
+    POSIX + "pe_image.cpp": VERSION,
+    POSIX + "elf_image.cpp": VERSION,
+    POSIX + "version_block.cpp": VERSION,
+    POSIX + "case_fold.h": VERSION,
+    POSIX + "case_fold.cpp": CASE_FOLD,
+    POSIX + "wildcard.cpp": WILDCARD,
+    POSIX + "registry.cpp": REGISTRY,
+    POSIX + "profile.cpp": PROFILE,
+    "src/cli/RegCommand.cpp": REG_COMMAND,
+}
+
+
+@dataclass
+class Mutant:
+    file: str
+    find: str
+    replace: str
+    occurrence: int = 0     # which one, when the text occurs more than once
+    equivalent: str = ""    # why it cannot change what a caller sees; kept out of the rate
+
+
+def M(file, find, replace, occurrence=0, equivalent=""):
+    return Mutant(file if "/" in file else POSIX + file, find, replace, occurrence, equivalent)
+
+
+MUTANTS = [
+    # PE walk
+    M("pe_image.cpp", "rva >= s.virtualAddress &&", "rva > s.virtualAddress &&"),
+    M("pe_image.cpp", "rva - s.virtualAddress < s.rawSize", "rva - s.virtualAddress <= s.rawSize"),
+    M("pe_image.cpp", "std::uint64_t{s.rawSize} - into", "std::uint64_t{s.rawSize} - into + 1"),
+    M("pe_image.cpp", "mz[1] == 'Z'", "mz[1] != 'Z'"),
+    M("pe_image.cpp", "if (dos[0] != 'M' || dos[1] != 'Z')", "if (dos[0] != 'M')"),
+    M("pe_image.cpp", "countAt = 108;", "countAt = 104;"),
+    M("pe_image.cpp", "dirsAt = 96;", "dirsAt = 88;"),
+    M("pe_image.cpp", "load32(&nt[opt + countAt]) <= resourceDir", "load32(&nt[opt + countAt]) < resourceDir"),
+    M("pe_image.cpp", "optionalSize < resourceAt + 8 ||", "optionalSize <= resourceAt + 8 ||"),
+    M("pe_image.cpp", "opt + resourceAt + 8 > ntRead", "opt + resourceAt + 8 >= ntRead"),
+    M("pe_image.cpp", "resourceRva == 0 || resourceSize == 0", "resourceRva == 0"),
+    M("pe_image.cpp", "const std::uint64_t tableAt = pe + opt + optionalSize;", "const std::uint64_t tableAt = pe + opt + 224;"),
+    M("pe_image.cpp", "std::size_t seenCount = 1;", "std::size_t seenCount = 0;"),
+    M("pe_image.cpp", "if (!(e.target & subdirectoryBit))", "if (e.target & subdirectoryBit)"),
+    M("pe_image.cpp", "return x.name == RT_VERSION_ID;", "return x.name != RT_VERSION_ID;"),
+    M("pe_image.cpp", "return i == 0; }, found, entry))\n            return e;\n        if (!found)\n            return ERROR_RESOURCE_NAME_NOT_FOUND;",
+      "return i == 1; }, found, entry))\n            return e;\n        if (!found)\n            return ERROR_RESOURCE_NAME_NOT_FOUND;"),
+    M("pe_image.cpp", "    if (entry.target & subdirectoryBit)\n        return ERROR_BAD_FORMAT;\n", "",
+      equivalent="a target with the directory bit is an offset of 2 GiB or more, which the bounds check of the "
+                 "next read refuses in any section smaller than that"),
+    M("pe_image.cpp", "    if (dataSize == 0)\n        return ERROR_RESOURCE_DATA_NOT_FOUND;\n", ""),
+    M("pe_image.cpp", "dataSize > where.available ||", "dataSize >= where.available ||"),
+    M("pe_image.cpp", "dataSize > source.size() - where.offset", "dataSize >= source.size() - where.offset"),
+    M("pe_image.cpp", "std::uint64_t{dir} + 16 + std::uint64_t{count} * 8 > base_.available",
+      "std::uint64_t{dir} + 16 + std::uint64_t{count} * 8 > base_.available + 8"),
+    M("pe_image.cpp", "base.available = std::min(base.available, source.size() - base.offset);", ""),
+    # ELF walk
+    M("elf_image.cpp", "eh[5] != 1 /* little-endian */", "eh[5] == 0"),
+    M("elf_image.cpp", "if (!is64 && eh[4] != 1)", "if (!is64 && eh[4] == 0)"),
+    M("elf_image.cpp", "load32(p), load32(p + 4), load32(p + 16), load32(p + 20), load32(p + 24)",
+      "load32(p), load32(p + 4), load32(p + 12), load32(p + 20), load32(p + 24)"),
+    M("elf_image.cpp", "load16(&eh[is64 ? 0x3C : 0x30])", "load16(&eh[is64 ? 0x3C : 0x2E])"),
+    M("elf_image.cpp", "entsize < minEntry ||", "entsize <= minEntry ||"),
+    M("elf_image.cpp", "if (count == 0)\n            count = first.size;", "if (count == 1)\n            count = first.size;"),
+    M("elf_image.cpp", "strndx = first.link;", "strndx = 0;"),
+    M("elf_image.cpp", "if (count == 0 || strndx == SHN_XINDEX_VALUE)", "if (count == 0)"),
+    M("elf_image.cpp", "if (count > (source.size() - shoff) / entsize)", "if (count >= (source.size() - shoff) / entsize)"),
+    M("elf_image.cpp", "if (strndx >= count)", "if (strndx > count)"),
+    M("elf_image.cpp", "names.type == SHT_NOBITS_TYPE ||", ""),
+    M("elf_image.cpp", "nameTable.size() - s.name < wantedLength", "nameTable.size() - s.name <= wantedLength"),
+    M("elf_image.cpp", "elfVersionSection, wantedLength) != 0", "elfVersionSection, wantedLength - 1) != 0"),
+    M("elf_image.cpp", "if (s.type == SHT_NOBITS_TYPE || s.size == 0)", "if (s.type == SHT_NOBITS_TYPE)"),
+    M("elf_image.cpp", "if (s.type == SHT_NOBITS_TYPE || s.size == 0)", "if (s.size == 0)"),
+    M("elf_image.cpp", "s.size > source.size() - s.offset ||", "s.size > source.size() - s.offset + 1 ||"),
+    M("elf_image.cpp", "first += chunkEntries", "first += chunkEntries + 1"),
+    # The version block
+    M("version_block.cpp", "while (k + 2 <= n.end && load16(b + k) != 0)", "while (k + 2 < n.end && load16(b + k) != 0)"),
+    M("version_block.cpp", "n.type == 1 ? std::size_t{n.valueLength} * 2 : n.valueLength",
+      "n.type == 0 ? std::size_t{n.valueLength} * 2 : n.valueLength"),
+    M("version_block.cpp", "n.valueStart = std::min(align4(k + 2), n.end);", "n.valueStart = std::min(k + 2, n.end);"),
+    M("version_block.cpp", "n.end = std::min(limit, offset + length);", "n.end = offset + length;"),
+    M("version_block.cpp", "if (n.keyUnits != key.size())", "if (n.keyUnits < key.size())"),
+    M("version_block.cpp", "c >= 0xC2 && c < 0xE0 && cont(1)", "c >= 0xC0 && c < 0xE0 && cont(1)"),
+    M("version_block.cpp", "if (cp < 0x800 || (cp >= 0xD800 && cp < 0xE000))", "if (cp >= 0xD800 && cp < 0xE000)"),
+    M("version_block.cpp", "out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));",
+      "out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x1FF)));"),
+    M("version_block.cpp", "if (c >= 0xD800 && c < 0xDC00 && i + 1 < count)", "if (c >= 0xD800 && c < 0xDC00 && i < count)"),
+    M("version_block.cpp", "if (low >= 0xDC00 && low < 0xE000)", "if (low >= 0xDC00 && low <= 0xE000)"),
+    M("version_block.cpp", "} else if (c < 0x800) {", "} else if (c <= 0x800) {"),
+    M("version_block.cpp", "} else if (c < 0x10000) {", "} else if (c <= 0x10000) {"),
+    M("version_block.cpp", "if (c < 0x80) {\n            out[o++]", "if (c <= 0x80) {\n            out[o++]"),
+    M("version_block.cpp", "return align4(rootLength) + valueStart / 2 * 3;", "return rootLength + valueStart / 2 * 3;",
+      equivalent="the copies move two bytes down into the zero padding after the resource, for the filler and "
+                 "the lookup alike, and still fit the block"),
+    M("version_block.cpp", "return std::min(claimed, resource.size());", "return claimed;"),
+    M("version_block.cpp", "if (depth == 0)\n            underStrings", "if (depth == 1)\n            underStrings"),
+    M("version_block.cpp", "if (underStrings && depth == 3) {", "if (underStrings && depth >= 2) {"),
+    M("version_block.cpp", "*length = static_cast<UINT>(std::strlen(text) + 1);", "*length = static_cast<UINT>(std::strlen(text));"),
+    M("version_block.cpp", "node.type == 1 ? node.valueBytes / 2 : node.valueBytes", "node.valueBytes"),
+    M("version_block.cpp", "(value.end - value.valueStart) / 2,", "(value.end - value.valueStart) / 2 + 1,"),
+    # The one fold of names
+    M("case_fold.h", "(c >= u'a' && c <= u'z')", "(c >= u'a' && c < u'z')"),
+    M("case_fold.h", "(c >= u'a' && c <= u'z')", "(c > u'a' && c <= u'z')"),
+    M("case_fold.h", "(c >= 0xE0 && c <= 0xFE && c != 0xF7)", "(c >= 0xE0 && c < 0xFE && c != 0xF7)"),
+    M("case_fold.h", "(c >= 0xE0 && c <= 0xFE && c != 0xF7)", "(c > 0xE0 && c <= 0xFE && c != 0xF7)"),
+    M("case_fold.h", "(c >= 0xE0 && c <= 0xFE && c != 0xF7)", "(c >= 0xE0 && c <= 0xFE)"),
+    M("case_fold.h", "return (c >= 'a' && c <= 'z') ?", "return (c >= 'a' && c < 'z') ?"),
+    M("case_fold.h", "return (c >= 'a' && c <= 'z') ?", "return (c > 'a' && c <= 'z') ?"),
+    M("case_fold.cpp", "if (back.size() == static_cast<qsizetype>(name.size()) &&",
+      "if (true || back.size() == static_cast<qsizetype>(name.size()) &&"),
+    M("case_fold.cpp", "cp = QChar::toUpper(static_cast<char32_t>(cp));", "cp = static_cast<char32_t>(cp);"),
+    # The wildcard matcher
+    M("wildcard.cpp", "if (ni < n.size() && n[ni] != '.') {", "if (ni < n.size()) {"),
+    M("wildcard.cpp", "if (ni == n.size() || n[ni] == '.') {", "if (ni == n.size()) {"),
+    M("wildcard.cpp", "if (starP != std::string_view::npos && starN < n.size())",
+      "if (starP != std::string_view::npos && starN <= n.size())"),
+    M("wildcard.cpp", "ni = ++starN;", "ni = starN + 2;"),
+    M("wildcard.cpp", "if (pattern == \"*.*\" || pattern == \"*\")", "if (pattern == \"*.*\")"),
+    M("wildcard.cpp", "pattern.substr(pattern.size() - 2) == \".*\" &&", "pattern.substr(pattern.size() - 2) != \".*\" &&"),
+    M("wildcard.cpp", "pattern[pattern.size() - 2] != '.'", "true"),
+    M("wildcard.cpp", "return name.find('.') == std::string_view::npos && glob", "return glob"),
+    M("wildcard.cpp", "} else if (ni < n.size() && upperCaseAscii(pc) == upperCaseAscii(n[ni])) {",
+      "} else if (ni < n.size() && pc == n[ni]) {"),
+    # Registry value conversions
+    M("registry.cpp", "if (*dataSize < needed) {", "if (*dataSize <= needed) {"),
+    M("registry.cpp", "if (part.size() > maxKeyNameLength)", "if (part.size() >= maxKeyNameLength)"),
+    M("registry.cpp", "if (name.size() > maxValueNameLength)", "if (name.size() >= maxValueNameLength)"),
+    M("registry.cpp", "if (info.name.size() + 1 > *nameSize)", "if (info.name.size() > *nameSize)"),
+    M("registry.cpp", "if (name.size() + 1 > *valueNameSize)", "if (name.size() > *valueNameSize)"),
+    # The INI reader and writer
+    M("profile.cpp", "if (stripQuotes && value.size() >= 2 &&", "if (stripQuotes && value.size() > 2 &&"),
+    M("profile.cpp", "value.back() == value.front())", "value.back() != '\\0')"),
+    M("profile.cpp", "if (used + name.size() + 1 > size - 1) {", "if (used + name.size() + 1 >= size - 1) {"),
+    M("profile.cpp", "while (e > b && isBlank(s[e - 1]))", "while (e > b + 1 && isBlank(s[e - 1]))",
+      equivalent="the loop before it leaves a character that is no blank at b, so e never stops on one at b"),
+    M("profile.cpp", "    while (e > b && isBlank(s[e - 1]))\n        --e;\n", ""),
+    M("profile.cpp", "|| c == '\\f' || c == 0x1a;", "|| c == '\\f';"),
+    # The reg command
+    M("src/cli/RegCommand.cpp", "text.size() >= 2 && text[0] == '\\\\' && text[1] == '\\\\'", "false"),
+    M("src/cli/RegCommand.cpp", "key.path.find(\"\\\\\\\\\") != std::string::npos ||", ""),
+    M("src/cli/RegCommand.cpp", "(t.type < 8 || t.type > 10)", "(t.type < 8 || t.type >= 10)"),
+    M("src/cli/RegCommand.cpp", "t.type != REG_LINK && ", ""),
+    M("src/cli/RegCommand.cpp", ": (b[3] | b[2] << 8 | b[1] << 16 | std::uint32_t(b[0]) << 24);",
+      ": (b[0] | b[1] << 8 | b[2] << 16 | std::uint32_t(b[3]) << 24);"),
+    M("src/cli/RegCommand.cpp", "bytes[type == REG_DWORD ? i : 3 - i]", "bytes[i]"),
+    M("src/cli/RegCommand.cpp", "for (std::size_t i = std::min<std::size_t>(bytes.size(), 8); i > 0; --i)",
+      "for (std::size_t i = std::min<std::size_t>(bytes.size(), 4); i > 0; --i)"),
+    M("src/cli/RegCommand.cpp", "v > limit)", "v >= limit)"),
+    M("src/cli/RegCommand.cpp", "parseNumber(data, 0xFFFFFFFFull, v)", "parseNumber(data, 0xFFFFFFFFFull, v)"),
+    M("src/cli/RegCommand.cpp", "const bool hex = text.size() > 2 &&", "const bool hex = text.size() >= 2 &&"),
+    M("src/cli/RegCommand.cpp", "text[0] == '-' || text[0] == '+' || ", ""),
+    M("src/cli/RegCommand.cpp", "data.size() % 2 ? \"0\" + data : data", "data.size() % 2 ? data + \"0\" : data"),
+    M("src/cli/RegCommand.cpp", "if (items[i].empty() && i + 1 < items.size()) {", "if (items[i].empty()) {"),
+    M("src/cli/RegCommand.cpp", "if (!separatorGiven)\n                ++i;", ""),
+    M("src/cli/RegCommand.cpp", "hasArgument && args[i + 1].size() == 1)", "hasArgument)"),
+    M("src/cli/RegCommand.cpp", "if (!data && (type == REG_DWORD || type == REG_DWORD_BIG_ENDIAN || type == REG_QWORD))",
+      "if (!data && (type == REG_DWORD || type == REG_QWORD))"),
+    M("src/cli/RegCommand.cpp", "if (*p == 'n' || *p == 'N')\n            return false;", ""),
+    M("src/cli/RegCommand.cpp", "if (key.path.empty())\n            return failure(\"ERROR: Access is denied.\");", ""),
+    M("src/cli/RegCommand.cpp", "if (rc == ERROR_FILE_NOT_FOUND && emptyValue) {", "if (rc == ERROR_FILE_NOT_FOUND) {"),
+    M("src/cli/RegCommand.cpp", "if (!values.empty() || nested)\n        out(name + \"\\n\");", "out(name + \"\\n\");"),
+    M("src/cli/RegCommand.cpp", "if (key.path.empty())\n        return usageError(\"add\", \"ERROR: Invalid key name.\");", ""),
+]
+
+
+def run(cmd, timeout, env=None, cwd=None):
+    try:
+        p = subprocess.run(cmd, cwd=cwd, env=env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
+                           timeout=timeout, text=True, errors="replace")
+        return p.returncode, p.stdout
+    except subprocess.TimeoutExpired:
+        return "timeout", ""
+
+
+def mutated(text, m):
+    count = text.count(m.find)
+    if count == 0 or m.occurrence >= count:
+        return None
+    if count > 1 and m.occurrence == 0:
+        raise SystemExit(f"{m.file}: {m.find!r} occurs {count} times; give an occurrence")
+    at = -1
+    for _ in range(m.occurrence + 1):
+        at = text.find(m.find, at + 1)
+    return text[:at] + m.replace + text[at + len(m.find):]
+
+
+def test_env(build):
+    env = dict(os.environ)
+    env["QT_QPA_PLATFORM"] = "offscreen"
+    env["TALLYRUNE_BIN_DIR"] = str(build / "bin")
+    return env
+
+
+def build_and_test(build, stages):
+    """(built, caught, by): built is False when the mutant does not compile."""
+    for stage in stages:
+        code, _ = run(["cmake", "--build", str(build), "--target", *stage.targets], timeout=1800)
+        if code != 0:
+            return False, False, ""
+        code, out = run([str(build / "bin" / stage.program), "--gtest_brief=1", "--gtest_fail_fast",
+                         f"--gtest_filter={stage.gtest_filter}"], timeout=900, env=test_env(build))
+        if code != 0:
+            failed = [l for l in out.splitlines() if l.startswith("[  FAILED  ]")]
+            return True, True, (failed[0][13:].strip() if failed else f"{stage.program} exit {code}")
+    return True, False, ""
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--build", default="build-mutate")
+    parser.add_argument("--only", default="", help="comma-separated parts of the paths of the files to mutate")
+    parser.add_argument("--list", action="store_true")
+    parser.add_argument("--check", action="store_true", help="only check that every mutant applies")
+    args = parser.parse_args()
+    build = (ROOT / args.build).resolve()
+    wanted = args.only.split(",")
+    selected = [(i, m) for i, m in enumerate(MUTANTS) if any(w in m.file for w in wanted)]
+    if args.list:
+        for i, m in selected:
+            print(f"{i:3} {m.file}: {m.find!r} -> {m.replace!r}")
+        return 0
+
+    if args.check:
+        bad = [(i, m) for i, m in selected if mutated((ROOT / m.file).read_text(), m) is None]
+        for i, m in bad:
+            print(f"mutant {i} does not apply: {m.file}: {m.find!r}")
+        print(f"{len(selected) - len(bad)} of {len(selected)} mutants apply")
+        return 1 if bad else 0
+
+    if not (build / "build.ninja").exists():
+        launcher = ["-DCMAKE_CXX_COMPILER_LAUNCHER=ccache"] if shutil.which("ccache") else []
+        subprocess.run(["cmake", "-S", str(ROOT), "-B", str(build), "-G", "Ninja", "-DCMAKE_BUILD_TYPE=Debug",
+                        "-DCMAKE_CXX_FLAGS_DEBUG=-O0", "-DCMAKE_C_FLAGS_DEBUG=-O0", *launcher], check=True,
+                       stdout=subprocess.DEVNULL)
+    print("building the test programs once ...", flush=True)
+    targets = sorted({t for stages in GROUPS.values() for stage in stages for t in stage.targets})
+    subprocess.run(["cmake", "--build", str(build), "--target", *targets], check=True, stdout=subprocess.DEVNULL)
+
+    originals = {}
+
+    def restore(*_):
+        for path, text in originals.items():
+            path.write_text(text)
+        if _:
+            sys.exit(130)
+
+    signal.signal(signal.SIGINT, restore)
+    signal.signal(signal.SIGTERM, restore)
+
+    killed, survived, invalid, skipped = [], [], [], []
+    started = time.time()
+    try:
+        for i, m in selected:
+            path = ROOT / m.file
+            original = originals.setdefault(path, path.read_text())
+            if m.equivalent:
+                skipped.append((i, m))
+                continue
+            text = mutated(original, m)
+            if text is None:
+                raise SystemExit(f"mutant {i}: '{m.find}' not found in {m.file}")
+            path.write_text(text)
+            try:
+                built, caught, by = build_and_test(build, GROUPS[m.file])
+            finally:
+                path.write_text(original)
+            if not built:
+                invalid.append((i, m))
+                print(f"[{i:3}] does not build   {m.file}: {m.find!r}", flush=True)
+                continue
+            (killed if caught else survived).append((i, m))
+            verdict = f"killed by {by}" if caught else "SURVIVED"
+            print(f"[{i:3}] {verdict:60.60} {Path(m.file).name}: {m.find[:50]!r}", flush=True)
+    finally:
+        restore()
+        run(["cmake", "--build", str(build), "--target",
+             *sorted({t for stages in GROUPS.values() for stage in stages for t in stage.targets})], timeout=1800)
+
+    judged = len(killed) + len(survived)
+    print(f"\n{len(killed)} of {judged} mutants killed ({100.0 * len(killed) / max(judged, 1):.1f} %), "
+          f"{len(invalid)} did not build, {len(skipped)} equivalent; {time.time() - started:.0f} s")
+    for i, m in survived:
+        print(f"  survived [{i}] {m.file}: {m.find!r} -> {m.replace!r}")
+    for i, m in skipped:
+        print(f"  equivalent [{i}] {m.file}: {m.find!r} -> {m.replace!r}: {m.equivalent}")
+    return 1 if survived else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

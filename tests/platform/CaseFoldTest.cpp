@@ -1,0 +1,29 @@
+// Names compared without regard to case: registry keys and values, INI sections and keys.
+#include "platform/posix/case_fold.h"
+
+#include <gtest/gtest.h>
+
+using wincompat::upperCaseName;
+
+TEST(CaseFold, AsciiLettersFoldAtBothEndsAndTheirNeighboursStay)
+{
+    EXPECT_EQ(upperCaseName("az"), "AZ");
+    EXPECT_EQ(upperCaseName("Update Path"), "UPDATE PATH");
+    EXPECT_EQ(upperCaseName("`{@[0_"), "`{@[0_");
+}
+
+TEST(CaseFold, Utf8NamesFoldPerCodePoint)
+{
+    EXPECT_EQ(upperCaseName("\xC3\xA4rger"), "\xC3\x84RGER");           // a umlaut
+    EXPECT_EQ(upperCaseName("\xCF\x89"), "\xCE\xA9");                    // omega
+    EXPECT_EQ(upperCaseName("stra\xC3\x9F" "e"), "STRA\xC3\x9F" "E");    // sharp s has no one-letter upper case
+    EXPECT_EQ(upperCaseName("\xF0\x9F\x98\x80x"), "\xF0\x9F\x98\x80X"); // outside the BMP, kept
+}
+
+TEST(CaseFold, BytesThatAreNotUtf8KeepTheirValue)
+{
+    // Two different invalid names must not fold to one replacement character.
+    EXPECT_EQ(upperCaseName("\xFF" "a"), "\xFF" "A");
+    EXPECT_EQ(upperCaseName("\xFE" "a"), "\xFE" "A");
+    EXPECT_EQ(upperCaseName("\xC3"), "\xC3");
+}

@@ -1,0 +1,47 @@
+// INI reads at their edges: quotes around almost nothing, the DOS end-of-file mark, and a list
+// that exactly fills its buffer or misses by one.
+#include "platform/profile.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+std::string readProfile(const std::filesystem::path& file, const char* section, const char* key, DWORD size = 256)
+{
+    std::string buffer(size, '\xee');
+    const DWORD n = GetPrivateProfileStringA(section, key, "default", buffer.data(), size, file.c_str());
+    return std::string(buffer.data(), n);
+}
+} // namespace
+
+TEST(ProfileEdges, QuotesAreStrippedOnlyInMatchingPairs)
+{
+    TempDir dir;
+    const auto file = dir / "q.ini";
+    writeFile(file, "[S]\nempty=\"\"\nsingle='\nmixed=\"x'\none=\"\"\"\n");
+    EXPECT_EQ(readProfile(file, "S", "empty"), "");
+    EXPECT_EQ(readProfile(file, "S", "single"), "'");
+    EXPECT_EQ(readProfile(file, "S", "mixed"), "\"x'");
+    EXPECT_EQ(readProfile(file, "S", "one"), "\"");
+}
+
+TEST(ProfileEdges, TheDosEndOfFileMarkIsABlank)
+{
+    TempDir dir;
+    const auto file = dir / "eof.ini";
+    writeFile(file, "[S]\r\nkey=value\x1a\r\n\x1a");
+    EXPECT_EQ(readProfile(file, "S", "key"), "value");
+}
+
+TEST(ProfileEdges, AListThatFillsItsBufferExactlyIsWhole)
+{
+    TempDir dir;
+    const auto file = dir / "list.ini";
+    writeFile(file, "[S]\nab=1\ncd=2\n");
+    // "ab\0cd\0" and the list's own closing zero: seven bytes.
+    EXPECT_EQ(readProfile(file, "S", nullptr, 7), std::string("ab\0cd\0", 6));
+    // One byte less cuts the last name, which still ends in two zeros.
+    std::string buffer(6, '\xee');
+    EXPECT_EQ(GetPrivateProfileStringA("S", nullptr, "", buffer.data(), 6, file.c_str()), 4u);
+    EXPECT_EQ(buffer, std::string("ab\0c\0\0", 6));
+}

@@ -1,0 +1,19 @@
+#include "VersionReadFault.h"
+
+#include "platform/posix/version_fault.h"
+
+#include <utility>
+
+namespace {
+DWORD pending = ERROR_SUCCESS;
+}
+
+void fixtures::failNextVersionRead(DWORD error)
+{
+    pending = error;
+}
+
+DWORD wincompat::version::pendingReadFault()
+{
+    return std::exchange(pending, ERROR_SUCCESS);
+}

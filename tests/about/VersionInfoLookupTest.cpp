@@ -2,7 +2,7 @@
 // exactly as the utility's) and on PE files made by the project's writer.
 #include "about/VersionInfoLookup.h"
 #include "about/TLMDAboutDlg.h"
-#include "platform/posix/version_testing.h"
+#include "support/VersionReadFault.h"
 #include "support/TempDir.h"
 #include "verwriter/PeWriter.h"
 
@@ -53,7 +53,7 @@ TEST(OwnVersionInfo, ReadAfreshOnEveryCall)
     // A failing read between two calls shows that nothing is kept from the first.
     TLMDAboutDlg dlg(nullptr);
     ASSERT_EQ(dlg.GetOwnVersionInfo(1), "Update Utility");
-    wincompat::testing::failNextVersionRead(ERROR_READ_FAULT);
+    fixtures::failNextVersionRead(ERROR_READ_FAULT);
     EXPECT_EQ(dlg.GetOwnVersionInfo(1), "");
     EXPECT_EQ(dlg.GetOwnVersionInfo(1), "Update Utility");
 }

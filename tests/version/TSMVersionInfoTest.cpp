@@ -3,7 +3,7 @@
 #include "VersionFixtures.h"
 
 #include "framework/Exceptions.h"
-#include "VersionReadFault.h"
+#include "support/VersionReadFault.h"
 #include "version/TSMVersionInfo.h"
 
 #include <gtest/gtest.h>

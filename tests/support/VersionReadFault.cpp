@@ -1,4 +1,4 @@
-#include "VersionReadFault.h"
+#include "support/VersionReadFault.h"
 
 #include "platform/posix/version_fault.h"
 

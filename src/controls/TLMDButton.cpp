@@ -21,8 +21,11 @@ TLMDButton::TLMDButton(TComponent* owner, QWidget* parent) : TLMDGlyphButton(own
                 dialog->done(modalResult_);
     });
     if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance()))
-        connect(app, &QApplication::focusChanged, this, [this] { focusMoved(); });
+        focusWatch_ = connect(app, &QApplication::focusChanged, this, [this] { focusMoved(); });
 }
+
+// The base widget's destructor moves the focus away; by then this part of the button is gone.
+TLMDButton::~TLMDButton() { disconnect(focusWatch_); }
 
 void TLMDButton::SetDefault(bool v)
 {

@@ -12,6 +12,7 @@ class TLMDButton : public TLMDGlyphButton<QPushButton> {
     Q_OBJECT
 public:
     TLMDButton(TComponent* owner, QWidget* parent);
+    ~TLMDButton() override;
 
     bool Default() const { return default_; }
     void SetDefault(bool v);
@@ -39,6 +40,7 @@ private:
     int modalResult_ = 0;
     bool wasActive_ = false;
     QShortcut* escape_ = nullptr;
+    QMetaObject::Connection focusWatch_;
 };
 
 // Windows that bind both kinds of glyph button find them, and their registration, through here.

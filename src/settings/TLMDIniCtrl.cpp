@@ -1,6 +1,7 @@
 #include "settings/TLMDIniCtrl.h"
 
 #include "framework/Exceptions.h"
+#include "framework/HexText.h"
 #include "platform/system.h"
 #include "settings/SettingsPaths.h"
 #include "settings/TIniFile.h"
@@ -57,41 +58,6 @@ std::string decipher(const std::string& cipher, WORD key)
         key = static_cast<WORD>((c + key) * cipherC1 + cipherC2);
     }
     return out;
-}
-
-std::string toHex(const std::string& bytes)
-{
-    static const char digits[] = "0123456789ABCDEF";
-    std::string out;
-    out.reserve(bytes.size() * 2);
-    for (unsigned char c : bytes) {
-        out += digits[c >> 4];
-        out += digits[c & 15];
-    }
-    return out;
-}
-
-bool fromHex(const std::string& text, std::string& bytes)
-{
-    auto nibble = [](char c) -> int {
-        if (c >= '0' && c <= '9')
-            return c - '0';
-        if (c >= 'A' && c <= 'F')
-            return c - 'A' + 10;
-        if (c >= 'a' && c <= 'f')
-            return c - 'a' + 10;
-        return -1;
-    };
-    if (text.size() % 2 != 0)
-        return false;
-    bytes.clear();
-    for (std::size_t i = 0; i < text.size(); i += 2) {
-        const int hi = nibble(text[i]), lo = nibble(text[i + 1]);
-        if (hi < 0 || lo < 0)
-            return false;
-        bytes += static_cast<char>(hi << 4 | lo);
-    }
-    return true;
 }
 
 } // namespace

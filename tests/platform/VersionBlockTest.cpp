@@ -2,6 +2,7 @@
 // length, the UTF-8 copies of values at every encoding boundary, and the lengths handed out.
 #include "PlatformTestSupport.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 using namespace platform_test;
@@ -149,4 +150,23 @@ TEST(VersionValues, ANodeThatEndsWithItsKeyIsStillANode)
     const Block block(verwriter::encode(root));
     EXPECT_EQ(block.text("Bare"), "");
     EXPECT_EQ(block.text("ProductName"), "Tallyrune");
+}
+
+TEST(VersionValues, AChildThatClaimsMoreThanItsParentIsCutToIt)
+{
+    // The string table is made to end in the middle of its last value: the value ends with it,
+    // whatever its own length says.
+    Bytes resource = verwriter::buildVersionBlock(withStrings({{"ProductName", "Tallyrune"}}));
+    auto find16 = [&](const std::u16string& text) {
+        Bytes units(text.size() * 2);
+        for (std::size_t i = 0; i < text.size(); ++i)
+            put16(units, 2 * i, text[i]);
+        auto at = std::search(resource.begin(), resource.end(), units.begin(), units.end());
+        EXPECT_NE(at, resource.end());
+        return static_cast<std::size_t>(at - resource.begin());
+    };
+    const std::size_t table = find16(u"040904E4") - 6, value = find16(u"Tallyrune");
+    put16(resource, table, static_cast<std::uint16_t>(value + 2 * 5 - table));
+    const Block block(resource);
+    EXPECT_EQ(block.text("ProductName"), "Tally");
 }

@@ -170,3 +170,28 @@ TEST(VersionValues, AChildThatClaimsMoreThanItsParentIsCutToIt)
     const Block block(resource);
     EXPECT_EQ(block.text("ProductName"), "Tally");
 }
+
+TEST(VersionValues, AKeyThatRunsToTheEndOfItsNodeWithoutItsNulEndsTheWalk)
+{
+    verwriter::VersionNode root = verwriter::toNode(withStrings({{"ProductName", "Tallyrune"}}));
+    auto& strings = root.children.at(0).children.at(0).children;
+    strings.insert(strings.begin(), verwriter::VersionNode{u"Bare", 1, {}, 0, {}});
+    Bytes resource = verwriter::encode(root);
+    const Bytes key = {'B', 0, 'a', 0, 'r', 0, 'e', 0, 0, 0};
+    const auto at = std::search(resource.begin(), resource.end(), key.begin(), key.end());
+    const std::size_t node = static_cast<std::size_t>(at - resource.begin()) - 6;
+    ASSERT_EQ(get32(resource, node) & 0xFFFF, 6u + key.size());
+    put16(resource, node, static_cast<std::uint16_t>(6 + key.size() - 2)); // the NUL left outside
+    const Block block(resource);
+    EXPECT_EQ(block.text("Bar"), std::nullopt);
+    EXPECT_EQ(block.text("Bare"), std::nullopt);
+}
+
+TEST(VersionValues, ATextValueOutsideTheStringTablesCountsItsUnits)
+{
+    verwriter::VersionNode root = verwriter::toNode(withStrings({{"ProductName", "Tallyrune"}}));
+    root.children.at(1).children.push_back(verwriter::VersionNode{u"Note", 1, {'a', 0, 'b', 0, 'c', 0, 0, 0}, {}, {}});
+    const Block block(verwriter::encode(root));
+    EXPECT_EQ(block.length("\\VarFileInfo\\Note"), 4u); // three characters and the NUL, in UTF-16 units
+    EXPECT_EQ(block.length("\\VarFileInfo\\Translation"), 4u);
+}

@@ -20,6 +20,7 @@ namespace {
 // Big enough that a large file costs few calls, small enough that Cancel answers within a blink.
 constexpr std::size_t kChunk = 16u << 20;
 constexpr std::size_t kFallbackBuffer = 1u << 20;
+constexpr std::uint64_t kWriteEarlyFrom = 1u << 20;
 constexpr std::size_t kCompareBuffer = 1u << 20;
 constexpr std::size_t kFirstComparePiece = 16u << 10;
 // Below this, a file's cached pages are too few to be worth the extra calls.
@@ -370,10 +371,6 @@ bool CopyStager::stageFile(PlannedEntry& e, int srcFd, int dstFd, const std::str
     if (!out)
         return reporter_.failErrno("copy", srcPath, errno);
     int err = copyData(in.get(), out.get(), size, srcPath);
-    // Start writing the data out now, while the rest is copied: the sync before the renames then
-    // finds most of it on disk already instead of writing the whole update in one go.
-    if (err == 0 && size > 0)
-        ::sync_file_range(out.get(), 0, 0, SYNC_FILE_RANGE_WRITE);
     const CopySystemCalls& calls = copySystemCalls();
     if (err == 0 && (mode & ~currentUmask()) != mode && calls.fchmod(out.get(), mode) != 0)
         err = errno;
@@ -396,7 +393,11 @@ bool CopyStager::stageFile(PlannedEntry& e, int srcFd, int dstFd, const std::str
 // Returns 0 or an errno value; ECANCELED when the job was cancelled in the middle.
 int CopyStager::copyData(int in, int out, std::uint64_t size, const std::string& srcPath)
 {
-    std::uint64_t done = 0, unreported = 0;
+    std::uint64_t done = 0, unreported = 0, written = 0;
+    // A large file's data is sent to the disk piece by piece while the rest is copied, so that the
+    // sync before the renames finds most of it there already. Small files are left to that sync,
+    // which writes them together instead of one small write each.
+    const bool writeEarly = size >= kWriteEarlyFrom;
     bool kernelCopy = true;
     std::unique_ptr<char[]> buffer;
     while (done < size) {
@@ -445,6 +446,11 @@ int CopyStager::copyData(int in, int out, std::uint64_t size, const std::string&
         if (unreported >= kChunk) {
             reporter_.advance(unreported, 0, srcPath);
             unreported = 0;
+        }
+        if (writeEarly && (done - written >= kChunk || done == size)) {
+            ::sync_file_range(out, static_cast<off_t>(written), static_cast<off_t>(done - written),
+                              SYNC_FILE_RANGE_WRITE);
+            written = done;
         }
     }
     if (unreported)

@@ -41,10 +41,7 @@ test-asan: deps
 test-tsan: deps
 	@test -f build-tsan/build.ninja || cmake -S . -B build-tsan -G Ninja -DTALLYRUNE_SANITIZE=thread $(SAN_ARGS)
 	@cmake --build build-tsan --target $(TSAN_PROGRAMS) tallyrune-updatectl
-	@cd build-tsan && for p in $(TSAN_PROGRAMS); do \
-	  echo "== $$p"; \
-	  $(SAN_ENV) QT_QPA_PLATFORM=offscreen TALLYRUNE_BIN_DIR=$$PWD/bin timeout 1800 bin/$$p --gtest_brief=1 || exit 1; \
-	done
+	@$(SAN_ENV) scripts/run-tests-apart.sh build-tsan/bin $(TSAN_PROGRAMS)
 
 mutate: deps
 	@python3 tests/mutate/mutate.py

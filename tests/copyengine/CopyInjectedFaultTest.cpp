@@ -139,6 +139,32 @@ TEST(CopyInjectedFaults, AttributesOfAnUnchangedFileThatCannotBeSetFailTheJob)
     EXPECT_EQ(Injection::calls, 1);
 }
 
+// Files are put in place by several threads: a rename that fails part way through still fails the
+// job, stops the others, and leaves every file whole (old or new) with no temporary file behind.
+TEST(CopyInjectedFaults, RenameFailingAmongManyFoldersLeavesEveryFileOldOrNew)
+{
+    TempDir t;
+    constexpr int kFolders = 24, kFiles = 300;
+    for (int i = 0; i < kFiles; ++i) {
+        std::string name = "d" + std::to_string(i % kFolders) + "/f" + std::to_string(i);
+        writeFile(t / "u" / name, "new " + std::to_string(i));
+        writeFile(t / "p" / name, "old " + std::to_string(i));
+    }
+    ScopedCalls scope(kFiles / 2, EIO);
+    scope.calls().renameat = failingRenameat;
+    EXPECT_EQ(copyAll(t / "u", t / "p"), ERROR_GEN_FAILURE);
+    int fresh = 0, torn = 0;
+    for (int i = 0; i < kFiles; ++i) {
+        std::string got = readFile(t / "p" / ("d" + std::to_string(i % kFolders)) / ("f" + std::to_string(i)));
+        fresh += got == "new " + std::to_string(i);
+        torn += got != "new " + std::to_string(i) && got != "old " + std::to_string(i);
+    }
+    EXPECT_EQ(torn, 0);
+    EXPECT_GE(fresh, kFiles / 2 - 1); // those before the failure are in place
+    EXPECT_LT(fresh, kFiles);
+    EXPECT_TRUE(stagingLeftovers(t / "p").empty());
+}
+
 TEST(CopyInjectedFaults, MoveWhoseRenameFailsKeepsItsSource)
 {
     TempDir t;

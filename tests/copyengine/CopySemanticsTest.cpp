@@ -12,7 +12,7 @@
 using wincompat::detail::matchesWildcard;
 
 namespace {
-constexpr time_t kOld = 1000000000;  // 2001
+constexpr time_t kOld = 1000000000;    // 2001
 constexpr time_t kSource = 1500000000; // 2017
 
 TEST(CopySemantics, UpdateOverwritesRecursivelyAndKeepsTimesAndModes)
@@ -48,6 +48,40 @@ TEST(CopySemantics, UpdateOverwritesRecursivelyAndKeepsTimesAndModes)
     }
     EXPECT_EQ(lstatOf(dst / "data").st_mode & 07777, 0750u);
     EXPECT_EQ(lstatOf(dst / "data").st_mtim.tv_sec, lstatOf(src / "data").st_mtim.tv_sec);
+    EXPECT_TRUE(stagingLeftovers(t.path()).empty());
+}
+
+// The work is split into tasks by folder, by count and by size: every file arrives whole at its
+// own name, also in a folder too full for one task and with large files among the small ones.
+TEST(CopySemantics, EveryFileArrivesWhateverTaskItFallsIn)
+{
+    TempDir t;
+    fs::path src = t / "update", dst = t / "program";
+    constexpr int kSmall = 2048 + 1; // one more than a task takes
+    for (int i = 0; i < kSmall; ++i)
+        writeFile(src / "full" / ("f" + std::to_string(i)), "file " + std::to_string(i));
+    const std::size_t sizes[] = {(4u << 20) - 1, 4u << 20, (4u << 20) + 1};
+    for (std::size_t i = 0; i < 3; ++i) {
+        writeFile(src / "full" / ("big" + std::to_string(i)), patterned(sizes[i], static_cast<char>('a' + i)));
+        writeFile(src / "other" / ("big" + std::to_string(i)), patterned(sizes[i], static_cast<char>('x' + i)));
+        writeFile(dst / "other" / ("big" + std::to_string(i)), patterned(sizes[i], 'o'));
+    }
+    writeFile(src / "other" / "small", "small");
+
+    ASSERT_EQ(copyAll(src, dst), 0);
+
+    int wrong = 0;
+    for (int i = 0; i < kSmall; ++i)
+        wrong += readFile(dst / "full" / ("f" + std::to_string(i))) != "file " + std::to_string(i);
+    EXPECT_EQ(wrong, 0);
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(readFile(dst / "full" / ("big" + std::to_string(i))),
+                  patterned(sizes[i], static_cast<char>('a' + i)));
+        EXPECT_EQ(readFile(dst / "other" / ("big" + std::to_string(i))),
+                  patterned(sizes[i], static_cast<char>('x' + i)));
+    }
+    EXPECT_EQ(readFile(dst / "other" / "small"), "small");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dst / "full"), fs::directory_iterator{}), kSmall + 3);
     EXPECT_TRUE(stagingLeftovers(t.path()).empty());
 }
 
@@ -94,11 +128,11 @@ TEST(CopySemantics, WildcardsHaveWindowsMeaning)
         const char* name;
         bool match;
     } rows[] = {
-        {"*.*", "noext", true},       {"*.*", ".hidden", true},     {"*", "a.b.c", true},
-        {"*.txt", "A.TXT", true},     {"*.txt", "a.txt.bak", false}, {"a?.txt", "ab.txt", true},
-        {"a?.txt", "a.txt", true},    {"a?.txt", "abc.txt", false}, {"foo.*", "foo", true},
-        {"foo.*", "foo.bar", true},   {"foo.*", "foobar", false},    {"*.", "noext", true},
-        {"*.", "has.ext", false},     {"T*e.exe", "Tallyrune.exe", true}, {"*a*b*", "xxaxxbxx", true},
+        {"*.*", "noext", true},     {"*.*", ".hidden", true},           {"*", "a.b.c", true},
+        {"*.txt", "A.TXT", true},   {"*.txt", "a.txt.bak", false},      {"a?.txt", "ab.txt", true},
+        {"a?.txt", "a.txt", true},  {"a?.txt", "abc.txt", false},       {"foo.*", "foo", true},
+        {"foo.*", "foo.bar", true}, {"foo.*", "foobar", false},         {"*.", "noext", true},
+        {"*.", "has.ext", false},   {"T*e.exe", "Tallyrune.exe", true}, {"*a*b*", "xxaxxbxx", true},
         {"*a*b", "xxaxxbx", false},
     };
     for (const Row& r : rows)
@@ -239,8 +273,7 @@ TEST(CopySemantics, EveryReturnedCodeHasASystemText)
                        ERROR_CANT_ACCESS_FILE, ERROR_ALREADY_EXISTS, ERROR_GEN_FAILURE, ERROR_DIRECTORY,
                        ERROR_DISK_QUOTA_EXCEEDED, ERROR_TOO_MANY_OPEN_FILES, ERROR_FILENAME_EXCED_RANGE}) {
         char text[1024] = {};
-        EXPECT_GT(FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code, 0, text, sizeof text, nullptr), 0u)
-            << code;
+        EXPECT_GT(FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code, 0, text, sizeof text, nullptr), 0u) << code;
     }
 }
 

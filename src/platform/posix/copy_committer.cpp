@@ -2,6 +2,7 @@
 
 #include "platform/posix/copy_paths.h"
 #include "platform/posix/copy_syscalls.h"
+#include "platform/posix/task_pool.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -37,7 +38,18 @@ int CopyCommitter::openFolder(const PlannedFolder& folder)
     return ::open(folder.path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | (folder.followLink ? 0 : O_NOFOLLOW));
 }
 
-void CopyCommitter::rename(PlannedFolder& folder, bool& skipRest)
+// Replacing a file frees the old one's blocks, and where the file system hands freed blocks back to
+// the disk at once (a "discard" mount) each replacement waits for the disk. Folders are therefore
+// put in place by several threads, so that those waits overlap. The order among files does not
+// matter: each rename is whole, and all of them come after the sync.
+void CopyCommitter::renameAll()
+{
+    TaskPool pool(threads_);
+    for (PlannedFolder& folder : plan_.folders)
+        pool.submit([this, &folder] { rename(folder); });
+}
+
+void CopyCommitter::rename(PlannedFolder& folder)
 {
     if (std::none_of(folder.entries.begin(), folder.entries.end(), [](const PlannedEntry& e) {
             return e.outcome == Outcome::Staged || (e.outcome == Outcome::Unchanged && e.attrsDiffer);
@@ -51,14 +63,14 @@ void CopyCommitter::rename(PlannedFolder& folder, bool& skipRest)
                 e.outcome = Outcome::Failed;
         ok_ = false;
         if (!reporter_.failErrno("replace the files in", folder.path, err))
-            skipRest = true;
+            skipRest_ = true;
         return;
     }
     for (PlannedEntry& e : folder.entries) {
         if (e.outcome != Outcome::Staged)
             continue;
         std::string tmp = stagingName(e.seq);
-        if (skipRest) {
+        if (skipRest_) {
             ::unlinkat(dir.get(), tmp.c_str(), 0);
             e.outcome = Outcome::Failed;
             continue;
@@ -72,11 +84,11 @@ void CopyCommitter::rename(PlannedFolder& folder, bool& skipRest)
             ok_ = false;
             // Past this point a cancel cannot bring back what was replaced; it only stops.
             if (!reporter_.failErrno("replace", joinPath(folder.path, e.name), err))
-                skipRest = true;
+                skipRest_ = true;
         }
     }
-    if (!skipRest && !applyUnchangedAttributes(dir.get(), folder))
-        skipRest = true;
+    if (!skipRest_ && !applyUnchangedAttributes(dir.get(), folder))
+        skipRest_ = true;
 }
 
 // A file whose contents were the same already takes the source's mode and times, as a copy would.
@@ -132,10 +144,8 @@ bool CopyCommitter::commit()
         rollback();
         return false;
     }
-    bool skipRest = false;
-    for (PlannedFolder& folder : plan_.folders)
-        rename(folder, skipRest);
-    if (!skipRest)
+    renameAll();
+    if (!skipRest_)
         applyFolderAttributes();
     if (!sync())
         ok_ = false;

@@ -8,6 +8,7 @@
 #include "platform/posix/copy_reporter.h"
 #include "platform/posix/unique_fd.h"
 
+#include <atomic>
 #include <map>
 #include <string>
 #include <vector>
@@ -16,7 +17,11 @@ namespace wincompat::detail {
 
 class CopyCommitter {
 public:
-    CopyCommitter(CopyPlan& plan, CopyReporter& reporter) : plan_(plan), reporter_(reporter) {}
+    // `threads` put folders' files in place side by side (none: all on the calling thread).
+    CopyCommitter(CopyPlan& plan, CopyReporter& reporter, unsigned threads)
+        : plan_(plan), reporter_(reporter), threads_(threads)
+    {
+    }
 
     // Called while staging, on the thread that creates folders.
     void rememberFileSystem(int fd);
@@ -28,7 +33,8 @@ public:
 
 private:
     bool sync();
-    void rename(PlannedFolder& folder, bool& skipRest);
+    void renameAll();
+    void rename(PlannedFolder& folder);
     bool applyUnchangedAttributes(int dirFd, PlannedFolder& folder);
     bool applyFolderAttributes();
     int openFolder(const PlannedFolder& folder);
@@ -37,7 +43,9 @@ private:
     CopyReporter& reporter_;
     std::map<dev_t, std::pair<UniqueFd, std::string>> fileSystems_;
     std::vector<std::string> created_;
-    bool ok_ = true;
+    const unsigned threads_;
+    std::atomic<bool> ok_{true};
+    std::atomic<bool> skipRest_{false}; // a failure the user chose to stop at
 };
 
 } // namespace wincompat::detail

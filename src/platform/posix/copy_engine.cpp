@@ -43,7 +43,7 @@ bool Engine::copy(const std::vector<TopItem>& items, CopyPlan& plan)
         return false;
     if (job_.operation == FO_MOVE)
         moveByRenaming(items, plan);
-    CopyCommitter committer(plan, reporter_);
+    CopyCommitter committer(plan, reporter_, TaskPool::suitableThreads());
     {
         CopyStager stager(plan, reporter_, committer, TaskPool::suitableThreads());
         stager.stage();

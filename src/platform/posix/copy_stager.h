@@ -2,7 +2,8 @@
 // The middle phase of a copy: creates the missing folders and writes every file and link of the
 // plan beside its target under a temporary name, with the source's mode and times. A target whose
 // contents are the same already is left alone (only its attributes are set when the job commits).
-// Files are spread over a pool of threads in small batches, each batch holding its folders open.
+// Files are spread over a pool of threads, a folder's small files as one task and each large file as
+// a task of its own, each task holding its folders open.
 #include "platform/posix/copy_committer.h"
 #include "platform/posix/copy_plan.h"
 #include "platform/posix/copy_reporter.h"
@@ -24,9 +25,10 @@ public:
 private:
     using FolderRef = std::shared_ptr<const UniqueFd>;
     struct Batch {
-        std::size_t folder = 0, first = 0, last = 0; // entries [first, last)
+        std::size_t folder = 0;
         FolderRef dst;
-        std::vector<FolderRef> src; // per entry of the batch
+        std::vector<std::size_t> entries; // indexes into the folder's entries
+        std::vector<FolderRef> src;       // per entry of the batch
     };
 
     FolderRef openDestination(std::size_t index, const std::vector<FolderRef>& open);

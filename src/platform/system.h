@@ -52,6 +52,9 @@ char pathDelimiter();
 bool standardErrorIsTerminal();
 // True when the standard input is a terminal, so that someone can be asked.
 bool standardInputIsTerminal();
+// True when a and b are the same but for the case of ASCII letters, whatever the locale: for
+// keywords such as command switches and root or type names, not for names a user chose.
+bool sameKeyword(const std::string& a, const std::string& b);
 // Maps a Windows error code to the closest errno-like cause and back, for the posix side.
 DWORD errorFromErrno(int err);
 } // namespace wincompat

@@ -52,9 +52,7 @@ void TApplication::SetTitle(const std::string& title)
 
 std::string TApplication::ExeName() const
 {
-    char path[MAX_PATH * 4] = {};
-    const DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
-    return std::string(path, n < sizeof path ? n : 0);
+    return wincompat::moduleFileName();
 }
 
 void TApplication::Terminate()

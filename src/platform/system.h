@@ -46,6 +46,8 @@ std::string compatRoot();
 // for paths that do not fit their caller's buffer). Windows: the real ones, empty on failure.
 std::string windowsFolder();
 std::string systemFolder();
+// The running executable's full path, whatever its length; empty when it cannot be read.
+std::string moduleFileName();
 // The platform's path separator as the program's texts use it ("\\" on Windows, "/" elsewhere).
 char pathDelimiter();
 // True when the standard error stream is a terminal that can take a progress line redrawn in place.

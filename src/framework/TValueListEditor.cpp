@@ -50,8 +50,14 @@ TValueListEditor::TValueListEditor(TComponent* owner, QWidget* parent) : QTableW
     viewport()->setMouseTracking(true);
     connect(this, &QTableWidget::itemChanged, this, &TValueListEditor::valueEdited);
     if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance()))
-        connect(app, &QApplication::focusChanged, this, &TValueListEditor::focusChanged);
+        focusWatch_ = connect(app, &QApplication::focusChanged, this, &TValueListEditor::focusChanged);
     refreshRows();
+}
+
+// The base widget's destructor moves the focus away; by then this part of the editor is gone.
+TValueListEditor::~TValueListEditor()
+{
+    disconnect(focusWatch_);
 }
 
 void TValueListEditor::DeleteRow(int row)

@@ -112,6 +112,40 @@ TEST(CopyEdges, FolderLinkOfAnotherUserIsNotFollowed)
     ASSERT_EQ(::lchown((t / "p" / "data").c_str(), 0, 0), 0);
     EXPECT_EQ(copyAll(t / "u", t / "p"), 0);
     EXPECT_EQ(readFile(t / "elsewhere" / "x"), "x");
+
+    // In a folder that user holds, their own link and root's are followed.
+    ASSERT_EQ(::chown((t / "p").c_str(), 65534, 65534), 0);
+    ASSERT_EQ(::lchown((t / "p" / "data").c_str(), 65534, 65534), 0);
+    writeFile(t / "u" / "data" / "x", "by the folder's owner");
+    EXPECT_EQ(copyAll(t / "u", t / "p"), 0);
+    EXPECT_EQ(readFile(t / "elsewhere" / "x"), "by the folder's owner");
+    ASSERT_EQ(::lchown((t / "p" / "data").c_str(), 0, 0), 0);
+    writeFile(t / "u" / "data" / "x", "by root");
+    EXPECT_EQ(copyAll(t / "u", t / "p"), 0);
+    EXPECT_EQ(readFile(t / "elsewhere" / "x"), "by root");
+}
+
+// A link is never written through to put a file where a folder is, or a folder where a file is.
+TEST(CopyEdges, LinksOfTheOtherKindAreInTheWay)
+{
+    TempDir t;
+    writeFile(t / "p" / "a.dll", "old a");
+    writeFile(t / "elsewhere" / "inside", "x");
+    writeFile(t / "elsewhere.cfg", "linked file");
+    fs::create_symlink(t / "elsewhere", t / "p" / "data");
+    fs::create_symlink(t / "elsewhere.cfg", t / "p" / "conf");
+    writeFile(t / "u" / "a.dll", "new a");
+    writeFile(t / "u" / "data", "a file where a folder link is");
+    EXPECT_EQ(copyAll(t / "u", t / "p"), ERROR_ALREADY_EXISTS);
+    EXPECT_TRUE(fs::is_symlink(t / "p" / "data"));
+    EXPECT_EQ(readFile(t / "p" / "a.dll"), "old a");
+
+    fs::remove(t / "u" / "data");
+    writeFile(t / "u" / "conf" / "x", "a folder where a file link is");
+    EXPECT_EQ(copyAll(t / "u", t / "p"), ERROR_ALREADY_EXISTS);
+    EXPECT_TRUE(fs::is_symlink(t / "p" / "conf"));
+    EXPECT_EQ(readFile(t / "elsewhere.cfg"), "linked file");
+    EXPECT_EQ(readFile(t / "p" / "a.dll"), "old a");
 }
 
 TEST(CopyEdges, NamesMatchWithoutRegardToCaseAndKeepTheInstalledName)
@@ -210,6 +244,19 @@ TEST(CopyEdges, WithoutAWindowEveryConfirmationIsAnsweredNo)
     copy.flags = FOF_NOCONFIRMATION | FOF_NOERRORUI; // asks before creating the folder
     EXPECT_EQ(runShellWithoutWindow(copy), ERROR_CANCELLED);
     EXPECT_FALSE(fs::exists(t / "missing"));
+
+    // A move keeps each source whose replacement was answered No: it went nowhere.
+    writeFile(t / "u" / "more.db", "moved");
+    ShellRequest move = copy;
+    move.operation = FO_MOVE;
+    move.to = {(t / "p").string()};
+    move.flags = FOF_NOCONFIRMMKDIR | FOF_NOERRORUI;
+    EXPECT_EQ(runShellWithoutWindow(move), 0);
+    EXPECT_EQ(readFile(t / "p" / "keep.db"), "kept");
+    EXPECT_EQ(readFile(t / "u" / "keep.db"), "replacement");
+    EXPECT_EQ(readFile(t / "u" / "new.db"), "added");
+    EXPECT_EQ(readFile(t / "p" / "more.db"), "moved");
+    EXPECT_FALSE(fs::exists(t / "u" / "more.db"));
 }
 
 } // namespace

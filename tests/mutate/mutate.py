@@ -30,18 +30,25 @@ class Stage:
     targets: list      # what to rebuild
     program: str       # the test program to run
     gtest_filter: str  # the tests that cover the file
+    timeout: int = 300 # seconds; a mutant that makes the program hang counts as caught
 
 
 # Each file's stages run in order until one catches the mutant: the quick unit tests first, the
 # slower end-to-end tests only for what got through.
-PLATFORM_UNITS = Stage(["test_platform"], "test_platform", "*")
+PLATFORM_UNITS = Stage(["test_platform"], "test_platform", "*", timeout=60)
 VERSION = [PLATFORM_UNITS, Stage(["test_version", "tallyrune-updatectl"], "test_version", "*")]
-WILDCARD = [Stage(["test_platform"], "test_platform", "Wildcard*")]
-CASE_FOLD = [Stage(["test_platform"], "test_platform", "CaseFold*"),
+WILDCARD = [Stage(["test_platform"], "test_platform", "Wildcard*", timeout=60)]
+CASE_FOLD = [Stage(["test_platform"], "test_platform", "CaseFold*", timeout=60),
              Stage(["test_settings"], "test_settings", "Registry*:Profile*:StoreOn*")]
 REGISTRY = [Stage(["test_settings"], "test_settings", "Registry*:StoreOnRegistry*:IniCtrlRegistry*")]
 REG_COMMAND = [Stage(["tallyrune-updatectl"], "test_settings", "RegCommand*:RegValues*")]
 PROFILE = [Stage(["test_settings"], "test_settings", "Profile*:StoreOnIni*:IniCtrl*")]
+# The quick copy tests first; the killed-run test, the command line and the windows after them.
+COPY_PLANNER = [Stage(["test_copyengine"], "test_copyengine",
+                      "CopyPlanning*:CopyEdges*:CopySemantics*:CopyUnchanged*:CopyFaults*"
+                      "-CopyFaults.CopyKilledHalfwayNeverTearsAFile:CopyFaults.CommandLine*"),
+                Stage(["test_copyengine", "tallyrune-updatectl"], "test_copyengine", "*"),
+                Stage(["test_shell"], "test_shell", "CopyJob*:PairDestination*")]
 
 GROUPS = {
     POSIX + "pe_image.cpp": VERSION,
@@ -53,6 +60,7 @@ GROUPS = {
     POSIX + "registry.cpp": REGISTRY,
     POSIX + "profile.cpp": PROFILE,
     "src/cli/RegCommand.cpp": REG_COMMAND,
+    POSIX + "copy_planner.cpp": COPY_PLANNER,
 }
 
 
@@ -158,7 +166,8 @@ MUTANTS = [
     M("wildcard.cpp", "if (starP != std::string_view::npos && starN < n.size())",
       "if (starP != std::string_view::npos && starN <= n.size())"),
     M("wildcard.cpp", "ni = ++starN;", "ni = starN + 2;"),
-    M("wildcard.cpp", "if (pattern == \"*.*\" || pattern == \"*\")", "if (pattern == \"*.*\")"),
+    M("wildcard.cpp", "if (pattern == \"*.*\" || pattern == \"*\")", "if (pattern == \"*.*\")",
+      equivalent="a lone star is a shortcut only: the glob matches every name with it as well"),
     M("wildcard.cpp", "pattern.substr(pattern.size() - 2) == \".*\" &&", "pattern.substr(pattern.size() - 2) != \".*\" &&"),
     M("wildcard.cpp", "pattern[pattern.size() - 2] != '.'", "true"),
     M("wildcard.cpp", "return name.find('.') == std::string_view::npos && glob", "return glob"),
@@ -179,10 +188,13 @@ MUTANTS = [
     M("profile.cpp", "    while (e > b && isBlank(s[e - 1]))\n        --e;\n", ""),
     M("profile.cpp", "|| c == '\\f' || c == 0x1a;", "|| c == '\\f';"),
     # The reg command
-    M("src/cli/RegCommand.cpp", "text.size() >= 2 && text[0] == '\\\\' && text[1] == '\\\\'", "false"),
+    M("src/cli/RegCommand.cpp", "text.size() >= 2 && text[0] == '\\\\' && text[1] == '\\\\'", "false",
+      equivalent="a name that starts with two backslashes has an empty root name, which no root matches"),
     M("src/cli/RegCommand.cpp", "key.path.find(\"\\\\\\\\\") != std::string::npos ||", ""),
-    M("src/cli/RegCommand.cpp", "(t.type < 8 || t.type > 10)", "(t.type < 8 || t.type >= 10)"),
-    M("src/cli/RegCommand.cpp", "t.type != REG_LINK && ", ""),
+    M("src/cli/RegCommand.cpp", "(t.type < 8 || t.type > 10)", "(t.type < 8 || t.type >= 10)",
+      equivalent="the encoder has no data for these types and refuses them with the same message and status"),
+    M("src/cli/RegCommand.cpp", "t.type != REG_LINK && ", "",
+      equivalent="the encoder has no data for these types and refuses them with the same message and status"),
     M("src/cli/RegCommand.cpp", ": (b[3] | b[2] << 8 | b[1] << 16 | std::uint32_t(b[0]) << 24);",
       ": (b[0] | b[1] << 8 | b[2] << 16 | std::uint32_t(b[3]) << 24);"),
     M("src/cli/RegCommand.cpp", "bytes[type == REG_DWORD ? i : 3 - i]", "bytes[i]"),
@@ -190,7 +202,8 @@ MUTANTS = [
       "for (std::size_t i = std::min<std::size_t>(bytes.size(), 4); i > 0; --i)"),
     M("src/cli/RegCommand.cpp", "v > limit)", "v >= limit)"),
     M("src/cli/RegCommand.cpp", "parseNumber(data, 0xFFFFFFFFull, v)", "parseNumber(data, 0xFFFFFFFFFull, v)"),
-    M("src/cli/RegCommand.cpp", "const bool hex = text.size() > 2 &&", "const bool hex = text.size() >= 2 &&"),
+    M("src/cli/RegCommand.cpp", "const bool hex = text.size() > 2 &&", "const bool hex = text.size() >= 2 &&",
+      equivalent="a bare \"0x\" is refused either way: as hex it has no digit, as decimal it stops at the x"),
     M("src/cli/RegCommand.cpp", "text[0] == '-' || text[0] == '+' || ", ""),
     M("src/cli/RegCommand.cpp", "data.size() % 2 ? \"0\" + data : data", "data.size() % 2 ? data + \"0\" : data"),
     M("src/cli/RegCommand.cpp", "if (items[i].empty() && i + 1 < items.size()) {", "if (items[i].empty()) {"),
@@ -203,13 +216,43 @@ MUTANTS = [
     M("src/cli/RegCommand.cpp", "if (rc == ERROR_FILE_NOT_FOUND && emptyValue) {", "if (rc == ERROR_FILE_NOT_FOUND) {"),
     M("src/cli/RegCommand.cpp", "if (!values.empty() || nested)\n        out(name + \"\\n\");", "out(name + \"\\n\");"),
     M("src/cli/RegCommand.cpp", "if (key.path.empty())\n        return usageError(\"add\", \"ERROR: Invalid key name.\");", ""),
+    # The copy engine's planning: what the sources stand for, where each copy goes, what is refused
+    M("copy_planner.cpp", "isDots(e->d_name) || isStagingName(e->d_name) || !matchesWildcard",
+      "isDots(e->d_name) || !matchesWildcard"),
+    M("copy_planner.cpp", "if (!isDots(e->d_name) && !isStagingName(e->d_name))\n            names.emplace_back",
+      "if (!isDots(e->d_name))\n            names.emplace_back"),
+    M("copy_planner.cpp", "if (last.empty() || last == \".\" || last == \"..\") {", "if (last.empty() || last == \".\") {"),
+    M("copy_planner.cpp", "if (!fd && (errno != ENOENT || parent == at))", "if (!fd)"),
+    M("copy_planner.cpp", "        if (!S_ISDIR(st.st_mode))\n            return failPlacing(top, path, ERROR_ALREADY_EXISTS, kFileInTheWay), kNoFolder;\n", ""),
+    M("copy_planner.cpp", "        folder.exists = true;", "        folder.exists = false;"),
+    M("copy_planner.cpp", "l.names.emplace(upperCaseName(e->d_name), e->d_name);", "l.names.emplace(e->d_name, e->d_name);"),
+    M("copy_planner.cpp", "chosen = n == 1 ? \"Copy of \"", "chosen = n == 2 ? \"Copy of \""),
+    M("copy_planner.cpp", "std::string key = upperCaseName(chosen);", "std::string key = chosen;"),
+    M("copy_planner.cpp", "if (!l.names.count(key) && !l.claimed.count(key))", "if (!l.names.count(key))"),
+    M("copy_planner.cpp", "targetName.size() > NAME_MAX ||", "targetName.size() >= NAME_MAX ||"),
+    M("copy_planner.cpp", "destPath.size() >= PATH_MAX)", "destPath.size() > PATH_MAX)"),
+    M("copy_planner.cpp", "std::string key = upperCaseName(targetName);", "std::string key = targetName;"),
+    M("copy_planner.cpp", "key = upperCaseName(name);\n            renamed = true;", "key = name;\n            renamed = true;"),
+    M("copy_planner.cpp", "if (exists && target.st_dev == node.dev && target.st_ino == node.ino)",
+      "if (false && target.st_dev == node.dev && target.st_ino == node.ino)"),
+    M("copy_planner.cpp", "if (S_ISLNK(target.st_mode) && ::stat(", "if (false && ::stat("),
+    M("copy_planner.cpp", "                plan_->topIncomplete[top] = 1;\n                reporter_.advance",
+      "                reporter_.advance"),
+    M("copy_planner.cpp", "if (::stat(sub.path.c_str(), &through) != 0 || !S_ISDIR(through.st_mode))",
+      "if (::stat(sub.path.c_str(), &through) != 0)"),
+    M("copy_planner.cpp", "(st.st_uid != 0 && st.st_uid != holder.st_uid)", "(st.st_uid != 0)"),
+    M("copy_planner.cpp", "(st.st_uid != 0 && st.st_uid != holder.st_uid)", "(st.st_uid != holder.st_uid)"),
+    M("copy_planner.cpp", "        sub.exists = true;", "        sub.exists = false;"),
+    M("copy_planner.cpp", "if (!isDots(e->d_name) && upperCaseName(e->d_name) == key)",
+      "if (!isDots(e->d_name) && e->d_name == name)"),
 ]
 
 
 def run(cmd, timeout, env=None, cwd=None):
     try:
-        p = subprocess.run(cmd, cwd=cwd, env=env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
-                           timeout=timeout, text=True, errors="replace")
+        # No terminal input: a run left in the background would otherwise be stopped when a tool reads it.
+        p = subprocess.run(cmd, cwd=cwd, env=env, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                           stderr=subprocess.STDOUT, timeout=timeout, text=True, errors="replace")
         return p.returncode, p.stdout
     except subprocess.TimeoutExpired:
         return "timeout", ""
@@ -241,7 +284,7 @@ def build_and_test(build, stages):
         if code != 0:
             return False, False, ""
         code, out = run([str(build / "bin" / stage.program), "--gtest_brief=1", "--gtest_fail_fast",
-                         f"--gtest_filter={stage.gtest_filter}"], timeout=900, env=test_env(build))
+                         f"--gtest_filter={stage.gtest_filter}"], timeout=stage.timeout, env=test_env(build))
         if code != 0:
             failed = [l for l in out.splitlines() if l.startswith("[  FAILED  ]")]
             return True, True, (failed[0][13:].strip() if failed else f"{stage.program} exit {code}")
@@ -260,7 +303,7 @@ def main():
     selected = [(i, m) for i, m in enumerate(MUTANTS) if any(w in m.file for w in wanted)]
     if args.list:
         for i, m in selected:
-            print(f"{i:3} {m.file}: {m.find!r} -> {m.replace!r}")
+            print(f"{i:3} {m.file}: {m.find!r} -> {m.replace!r}" + (" (equivalent)" if m.equivalent else ""))
         return 0
 
     if args.check:
@@ -272,6 +315,9 @@ def main():
 
     if not (build / "build.ninja").exists():
         launcher = ["-DCMAKE_CXX_COMPILER_LAUNCHER=ccache"] if shutil.which("ccache") else []
+        # Each mutant relinks a test program; lld does that several times faster than the default.
+        if shutil.which("ld.lld"):
+            launcher.append("-DCMAKE_EXE_LINKER_FLAGS=-fuse-ld=lld")
         subprocess.run(["cmake", "-S", str(ROOT), "-B", str(build), "-G", "Ninja", "-DCMAKE_BUILD_TYPE=Debug",
                         "-DCMAKE_CXX_FLAGS_DEBUG=-O0", "-DCMAKE_C_FLAGS_DEBUG=-O0", *launcher], check=True,
                        stdout=subprocess.DEVNULL)
@@ -303,6 +349,7 @@ def main():
             if text is None:
                 raise SystemExit(f"mutant {i}: '{m.find}' not found in {m.file}")
             path.write_text(text)
+            began = time.time()
             try:
                 built, caught, by = build_and_test(build, GROUPS[m.file])
             finally:
@@ -313,7 +360,8 @@ def main():
                 continue
             (killed if caught else survived).append((i, m))
             verdict = f"killed by {by}" if caught else "SURVIVED"
-            print(f"[{i:3}] {verdict:60.60} {Path(m.file).name}: {m.find[:50]!r}", flush=True)
+            print(f"[{i:3}] {verdict:60.60} {time.time() - began:4.0f} s  {Path(m.file).name}: {m.find[:50]!r}",
+                  flush=True)
     finally:
         restore()
         run(["cmake", "--build", str(build), "--target",

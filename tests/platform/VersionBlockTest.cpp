@@ -2,6 +2,7 @@
 // length, the UTF-8 copies of values at every encoding boundary, and the lengths handed out.
 #include "PlatformTestSupport.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 using namespace platform_test;
@@ -49,6 +50,26 @@ public:
 private:
     Bytes bytes_;
 };
+
+// ProductName "Tallyrune" with a string of no value at all in front of it.
+Bytes withBareString()
+{
+    verwriter::VersionNode root = verwriter::toNode(withStrings({{"ProductName", "Tallyrune"}}));
+    auto& strings = root.children.at(0).children.at(0).children;
+    strings.insert(strings.begin(), verwriter::VersionNode{u"Bare", 1, {}, 0, {}});
+    return verwriter::encode(root);
+}
+
+// Where text (as UTF-16) first stands in the resource.
+std::size_t offsetOf(const Bytes& resource, const std::u16string& text)
+{
+    Bytes units(text.size() * 2);
+    for (std::size_t i = 0; i < text.size(); ++i)
+        put16(units, 2 * i, text[i]);
+    const auto at = std::search(resource.begin(), resource.end(), units.begin(), units.end());
+    EXPECT_NE(at, resource.end());
+    return static_cast<std::size_t>(at - resource.begin());
+}
 
 std::string utf8Of(std::u16string units)
 {
@@ -143,10 +164,38 @@ TEST(VersionValues, ARootThatClaimsMoreThanTheResourceIsCutToIt)
 TEST(VersionValues, ANodeThatEndsWithItsKeyIsStillANode)
 {
     // No value at all: the key's NUL is the last unit of the node, and a sibling follows.
-    verwriter::VersionNode root = verwriter::toNode(withStrings({{"ProductName", "Tallyrune"}}));
-    auto& strings = root.children.at(0).children.at(0).children;
-    strings.insert(strings.begin(), verwriter::VersionNode{u"Bare", 1, {}, 0, {}});
-    const Block block(verwriter::encode(root));
+    const Block block(withBareString());
     EXPECT_EQ(block.text("Bare"), "");
     EXPECT_EQ(block.text("ProductName"), "Tallyrune");
+}
+
+TEST(VersionValues, AChildThatClaimsMoreThanItsParentIsCutToIt)
+{
+    // The string table is made to end in the middle of its last value: the value ends with it,
+    // whatever its own length says.
+    Bytes resource = verwriter::buildVersionBlock(withStrings({{"ProductName", "Tallyrune"}}));
+    const std::size_t table = offsetOf(resource, u"040904E4") - 6, value = offsetOf(resource, u"Tallyrune");
+    put16(resource, table, static_cast<std::uint16_t>(value + 2 * 5 - table));
+    const Block block(resource);
+    EXPECT_EQ(block.text("ProductName"), "Tally");
+}
+
+TEST(VersionValues, AKeyThatRunsToTheEndOfItsNodeWithoutItsNulEndsTheWalk)
+{
+    Bytes resource = withBareString();
+    const std::size_t node = offsetOf(resource, std::u16string(u"Bare\0", 5)) - 6;
+    ASSERT_EQ(get32(resource, node) & 0xFFFF, 6u + 10u); // the header and "Bare" with its NUL
+    put16(resource, node, 6 + 8);                        // the NUL left outside
+    const Block block(resource);
+    EXPECT_EQ(block.text("Bar"), std::nullopt);
+    EXPECT_EQ(block.text("Bare"), std::nullopt);
+}
+
+TEST(VersionValues, ATextValueOutsideTheStringTablesCountsItsUnits)
+{
+    verwriter::VersionNode root = verwriter::toNode(withStrings({{"ProductName", "Tallyrune"}}));
+    root.children.at(1).children.push_back(verwriter::VersionNode{u"Note", 1, {'a', 0, 'b', 0, 'c', 0, 0, 0}, {}, {}});
+    const Block block(verwriter::encode(root));
+    EXPECT_EQ(block.length("\\VarFileInfo\\Note"), 4u); // three characters and the NUL, in UTF-16 units
+    EXPECT_EQ(block.length("\\VarFileInfo\\Translation"), 4u);
 }

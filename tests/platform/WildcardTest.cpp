@@ -1,7 +1,11 @@
 // File-name patterns as Windows reads them.
 #include "platform/posix/wildcard.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
+#include <string_view>
+#include <sys/mman.h>
+#include <unistd.h>
 
 using wincompat::detail::hasWildcards;
 using wincompat::detail::matchesWildcard;
@@ -57,4 +61,25 @@ TEST(Wildcard, MatchesAsWindowsDoes)
     EXPECT_TRUE(hasWildcards("a*"));
     EXPECT_TRUE(hasWildcards("?"));
     EXPECT_FALSE(hasWildcards("a.b"));
+}
+
+// Names need not end in a NUL: the matcher reads nothing past the end of one, also when a star
+// has backtracked to the very end. Each name here ends where an unreadable page begins.
+TEST(Wildcard, NeverReadsPastTheEndOfTheName)
+{
+    const std::size_t page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+    void* area = ::mmap(nullptr, 2 * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    ASSERT_NE(area, MAP_FAILED);
+    char* guard = static_cast<char*>(area) + page;
+    ASSERT_EQ(::mprotect(guard, page, PROT_NONE), 0);
+    auto atTheEdge = [&](std::string_view text) {
+        char* name = guard - text.size();
+        std::copy(text.begin(), text.end(), name);
+        return std::string_view(name, text.size());
+    };
+    EXPECT_FALSE(matchesWildcard("*?x", atTheEdge("a")));
+    EXPECT_FALSE(matchesWildcard("*?x", atTheEdge("a.b")));
+    EXPECT_FALSE(matchesWildcard("*.?", atTheEdge("ab")));
+    EXPECT_TRUE(matchesWildcard("*b?", atTheEdge("ab")));
+    ::munmap(area, 2 * page);
 }

@@ -149,6 +149,8 @@ TEST_F(RegCommand, UsageErrorsExitWithTwo)
         {"query", "HKLM\\Software", "/v"},
         {"query", "HKLM\\Software", "/v", "a", "/ve"},
         {"add", "HKLM\\Software\\T", "/t", "REG_DWORD"},
+        {"add", "HKLM\\Software\\T", "/t", "REG_DWORD_BIG_ENDIAN"},
+        {"add", "HKLM\\Software\\T", "/t", "REG_QWORD"},
         {"add", "HKLM\\Software\\T", "/t", "REG_WHATEVER", "/d", "1"},
         {"delete", "HKLM\\Software\\T", "/va", "/ve"},
     };

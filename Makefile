@@ -10,7 +10,8 @@ SAN_ARGS = -DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS_DEBUG=-O1 -g1" "-DCMAKE_C
 # The programs whose tests drive threads: the copy engine with its pool and progress window, and the
 # registry written by several threads and processes at once.
 TSAN_PROGRAMS = test_copyengine test_shell test_settings
-SAN_ENV = ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1 \
+SAN_ENV = ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1:suppressions=$(CURDIR)/tests/sanitizers/asan.supp \
+          LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizers/lsan.supp \
           UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
           TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:ignore_noninstrumented_modules=1
 

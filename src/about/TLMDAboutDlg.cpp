@@ -101,7 +101,7 @@ void TLMDAboutDlg::ReadProperty(const std::string& name, const std::string& valu
 
 std::string TLMDAboutDlg::GetOwnVersionInfo(int index) const
 {
-    return VersionInfoLookup(OwnExecutablePath(), index);
+    return VersionInfoLookup(TApplication::Instance().ExeName(), index);
 }
 
 std::string TLMDAboutDlg::titleText() const

@@ -78,19 +78,3 @@ std::string VersionInfoLookup(const std::string& fileName, int index)
         return stringValue(block.data(), stringTableOf(block.data()), stringKeys[index]);
     return fileVersion(block.data(), index);
 }
-
-std::string OwnExecutablePath()
-{
-    std::vector<char> path(MAX_PATH);
-    // Paths on this system may be longer than MAX_PATH: grow until the name fits.
-    for (;;) {
-        const DWORD n = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (n == 0)
-            return {};
-        if (n < path.size())
-            return std::string(path.data(), n);
-        if (path.size() >= 65536)
-            return {};
-        path.resize(path.size() * 2);
-    }
-}

@@ -6,6 +6,3 @@
 #include <string>
 
 std::string VersionInfoLookup(const std::string& fileName, int index);
-
-// The full path of the running program's executable.
-std::string OwnExecutablePath();

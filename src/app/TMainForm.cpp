@@ -16,6 +16,7 @@
 #include "framework/TApplication.h"
 #include "framework/TValueListEditor.h"
 #include "platform/system.h"
+#include "settings/SettingsPaths.h"
 #include "settings/TLMDIniCtrl.h"
 #include "shell/TabfFileOperation.h"
 #include "shell/TabfOneInstance.h"
@@ -25,13 +26,8 @@ static void initResources() { Q_INIT_RESOURCE(resources); }
 
 std::string ProgramFolder()
 {
-    char path[MAX_PATH * 4] = {};
-    const DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
-    std::string exe(path, n);
-    // Cut after the last delimiter, so the folder keeps its trailing one.
-    const char* delimiters = wincompat::pathDelimiter() == '/' ? "/" : "\\:";
-    const std::size_t cut = exe.find_last_of(delimiters);
-    return cut == std::string::npos ? std::string() : exe.substr(0, cut + 1);
+    // The folder keeps its trailing delimiter.
+    return settings::ExtractFilePath(wincompat::moduleFileName());
 }
 
 void RegisterMainFormClasses()

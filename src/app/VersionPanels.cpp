@@ -6,16 +6,6 @@
 #include "platform/system.h"
 #include "settings/TLMDIniCtrl.h"
 
-namespace {
-std::string ModuleFileName()
-{
-    char path[MAX_PATH * 4] = {};
-    const DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
-    return std::string(path, n);
-}
-
-} // namespace
-
 void ConfigureAsInMainForm(TComponent& component, const std::string& name)
 {
     for (const ComponentDescription& c : MainFormDescription().Components) {
@@ -33,7 +23,7 @@ void ConfigureAsInMainForm(TComponent& component, const std::string& name)
 
 UtilityPlace RunningUtility()
 {
-    return {ModuleFileName(), ProgramFolder(), ProgramFileName};
+    return {wincompat::moduleFileName(), ProgramFolder(), ProgramFileName};
 }
 
 UtilityPlace UtilityInstalledIn(const std::string& folder)

@@ -8,11 +8,10 @@
 namespace {
 std::string defaultProgramFolder()
 {
-    char self[MAX_PATH * 4] = {};
-    const DWORD n = GetModuleFileNameA(nullptr, self, sizeof self);
+    const std::string self = wincompat::moduleFileName();
     std::error_code ec;
-    if (n > 0 && n < sizeof self) {
-        const std::filesystem::path beside = std::filesystem::path(std::string(self, n)).parent_path();
+    if (!self.empty()) {
+        const std::filesystem::path beside = std::filesystem::path(self).parent_path();
         if (std::filesystem::is_regular_file(beside / "tallyrune-update", ec))
             return beside.string();
     }

@@ -5,6 +5,7 @@
 #include "framework/Exceptions.h"
 #include "framework/HexText.h"
 #include "platform/registry.h"
+#include "platform/system.h"
 #include "settings/UniqueRegKey.h"
 
 #include <algorithm>
@@ -58,16 +59,10 @@ const TypeName typeNames[] = {
     {REG_QWORD, "REG_QWORD"},
 };
 
-std::string upper(std::string s)
+// Switches, operations, roots and type names match whatever the case of their letters.
+bool isKeyword(const std::string& text, const char* keyword)
 {
-    for (char& c : s)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
-
-bool equalsIgnoringCase(const std::string& a, const char* b)
-{
-    return upper(a) == upper(b);
+    return wincompat::sameKeyword(text, keyword);
 }
 
 void out(const std::string& text)
@@ -118,7 +113,7 @@ bool parseKeyName(const std::string& text, KeyName& key)
     const std::size_t slash = text.find('\\');
     const std::string rootName = text.substr(0, slash);
     for (const Root& root : roots) {
-        if (!equalsIgnoringCase(rootName, root.shortName) && !equalsIgnoringCase(rootName, root.longName))
+        if (!isKeyword(rootName, root.shortName) && !isKeyword(rootName, root.longName))
             continue;
         key.root = root.key;
         key.path = slash == std::string::npos ? std::string() : text.substr(slash + 1);
@@ -146,7 +141,7 @@ std::string typeName(DWORD type)
 std::optional<DWORD> typeFromName(const std::string& name)
 {
     for (const TypeName& t : typeNames)
-        if (equalsIgnoringCase(name, t.name) && t.type != REG_LINK && (t.type < 8 || t.type > 10))
+        if (isKeyword(name, t.name) && t.type != REG_LINK && (t.type < 8 || t.type > 10))
             return t.type;
     return std::nullopt;
 }
@@ -360,20 +355,20 @@ int runQuery(const CommandArgs& args)
         const std::string opt = args[i];
         if (opt.size() < 2 || (opt[0] != '/' && opt[0] != '-'))
             return usageError("query");
-        const std::string name = upper(opt.substr(1));
-        if (name == "V") {
+        const std::string name = opt.substr(1);
+        if (isKeyword(name, "V")) {
             if (valueName || emptyValue || i + 1 >= args.size())
                 return usageError("query");
             valueName = args[++i];
-        } else if (name == "VE") {
+        } else if (isKeyword(name, "VE")) {
             if (valueName || emptyValue)
                 return usageError("query");
             emptyValue = true;
-        } else if (name == "S") {
+        } else if (isKeyword(name, "S")) {
             if (recurse)
                 return usageError("query");
             recurse = true;
-        } else if (name != "REG:32" && name != "REG:64") {
+        } else if (!isKeyword(name, "REG:32") && !isKeyword(name, "REG:64")) {
             return usageError("query");
         }
     }
@@ -513,21 +508,21 @@ int runAdd(const CommandArgs& args)
         const std::string opt = args[i];
         if (opt.size() < 2 || (opt[0] != '/' && opt[0] != '-'))
             return usageError("add");
-        const std::string name = upper(opt.substr(1));
+        const std::string name = opt.substr(1);
         const bool hasArgument = i + 1 < args.size();
-        if (name == "V" && !valueName && !emptyValue && hasArgument)
+        if (isKeyword(name, "V") && !valueName && !emptyValue && hasArgument)
             valueName = args[++i];
-        else if (name == "VE" && !valueName && !emptyValue)
+        else if (isKeyword(name, "VE") && !valueName && !emptyValue)
             emptyValue = true;
-        else if (name == "T" && !typeText && hasArgument)
+        else if (isKeyword(name, "T") && !typeText && hasArgument)
             typeText = args[++i];
-        else if (name == "D" && !data && hasArgument)
+        else if (isKeyword(name, "D") && !data && hasArgument)
             data = args[++i];
-        else if (name == "S" && !separator && hasArgument && args[i + 1].size() == 1)
+        else if (isKeyword(name, "S") && !separator && hasArgument && args[i + 1].size() == 1)
             separator = args[++i][0];
-        else if (name == "F" && !force)
+        else if (isKeyword(name, "F") && !force)
             force = true;
-        else if (name != "REG:32" && name != "REG:64")
+        else if (!isKeyword(name, "REG:32") && !isKeyword(name, "REG:64"))
             return usageError("add");
     }
     if (key.path.empty())
@@ -583,17 +578,17 @@ int runDelete(const CommandArgs& args)
         const std::string opt = args[i];
         if (opt.size() < 2 || (opt[0] != '/' && opt[0] != '-'))
             return usageError("delete");
-        const std::string name = upper(opt.substr(1));
+        const std::string name = opt.substr(1);
         const bool oneAlready = valueName || emptyValue || allValues;
-        if (name == "V" && !oneAlready && i + 1 < args.size())
+        if (isKeyword(name, "V") && !oneAlready && i + 1 < args.size())
             valueName = args[++i];
-        else if (name == "VE" && !oneAlready)
+        else if (isKeyword(name, "VE") && !oneAlready)
             emptyValue = true;
-        else if (name == "VA" && !oneAlready)
+        else if (isKeyword(name, "VA") && !oneAlready)
             allValues = true;
-        else if (name == "F" && !force)
+        else if (isKeyword(name, "F") && !force)
             force = true;
-        else if (name != "REG:32" && name != "REG:64")
+        else if (!isKeyword(name, "REG:32") && !isKeyword(name, "REG:64"))
             return usageError("delete");
     }
 
@@ -666,7 +661,7 @@ void printUsage(const std::string& operation)
 
 bool isHelp(const std::string& arg)
 {
-    return arg == "/?" || arg == "-?" || upper(arg) == "/H" || upper(arg) == "-H";
+    return arg == "/?" || arg == "-?" || isKeyword(arg, "/H") || isKeyword(arg, "-H");
 }
 
 } // namespace
@@ -679,14 +674,12 @@ int RunRegCommand(const CommandArgs& args)
         printUsage("");
         return exitSuccess;
     }
-    const std::string operation = [&] {
-        std::string s = args[0];
-        for (char& c : s)
-            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        return s;
-    }();
-    if (operation != "query" && operation != "add" && operation != "delete")
+    const char* const operations[] = {"query", "add", "delete"};
+    const auto known = std::find_if(std::begin(operations), std::end(operations),
+                                    [&](const char* name) { return isKeyword(args[0], name); });
+    if (known == std::end(operations))
         return usageError("", "ERROR: Invalid syntax.");
+    const std::string operation = *known;
     if (args.size() < 2)
         return usageError(operation);
     if (isHelp(args[1])) {

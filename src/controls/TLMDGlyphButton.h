@@ -2,6 +2,7 @@
 // What both glyph buttons are besides their kind of button: a control of the window with a
 // caption, a glyph and a look of their own, a click handler, and the mouse-over state.
 #include "controls/TLMDButtonLook.h"
+#include "framework/TApplication.h"
 #include "framework/TControl.h"
 
 #include <QEnterEvent>
@@ -15,7 +16,7 @@ public:
     {
         QObject::connect(this, &Button::clicked, this, [this] {
             if (OnClick)
-                OnClick(this);
+                TApplication::Instance().RunHandler([this] { OnClick(this); });
         });
     }
 

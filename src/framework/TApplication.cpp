@@ -20,13 +20,12 @@ TQtApplication::TQtApplication(int& argc, char** argv) : QApplication(argc, argv
 
 bool TQtApplication::notify(QObject* receiver, QEvent* event)
 {
+    // The last resort for an event handler that let an error out; the handler's remaining work is
+    // lost and the program carries on.
     try {
         return QApplication::notify(receiver, event);
-    } catch (const std::exception& error) {
-        // The handler's remaining work is lost; the program carries on.
-        TApplication::Instance().ShowException(error);
     } catch (...) {
-        TApplication::Instance().ShowException(std::runtime_error("Unknown error"));
+        TApplication::Instance().HandleException();
     }
     return false;
 }
@@ -53,9 +52,7 @@ void TApplication::SetTitle(const std::string& title)
 
 std::string TApplication::ExeName() const
 {
-    char path[MAX_PATH * 4] = {};
-    const DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
-    return std::string(path, n < sizeof path ? n : 0);
+    return wincompat::moduleFileName();
 }
 
 void TApplication::Terminate()
@@ -84,6 +81,17 @@ void TApplication::ShowException(const std::exception& error)
     if (dynamic_cast<const EAbort*>(&error) != nullptr)
         return;
     ShowErrorBox(ErrorBoxText(error.what()), title_);
+}
+
+void TApplication::HandleException()
+{
+    try {
+        throw;
+    } catch (const std::exception& error) {
+        ShowException(error);
+    } catch (...) {
+        ShowException(std::runtime_error("Unknown error"));
+    }
 }
 
 void TApplication::Reset()

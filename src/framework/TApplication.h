@@ -52,13 +52,17 @@ public:
 
     // The error box of the message loop; an EAbort shows nothing.
     void ShowException(const std::exception& error);
+    // Shows the exception being handled (call it from a catch block); the program goes on.
+    void HandleException();
     // Runs a handler as the message loop does: what it raises is shown and the program goes on.
+    // Every handler the toolkit calls back runs this way: the toolkit's own frames are built
+    // without the clean-up that unwinding needs, so nothing may be thrown through them.
     template <class Handler> void RunHandler(Handler&& handler)
     {
         try {
             handler();
-        } catch (const std::exception& error) {
-            ShowException(error);
+        } catch (...) {
+            HandleException();
         }
     }
 

@@ -207,7 +207,7 @@ void TForm::showEvent(QShowEvent* event)
             chain.front()->setFocus(Qt::ActiveWindowFocusReason);
     }
     if (OnShow)
-        OnShow();
+        TApplication::Instance().RunHandler(OnShow);
 }
 
 void TForm::closeEvent(QCloseEvent* event)

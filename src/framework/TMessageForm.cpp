@@ -220,7 +220,7 @@ void TMessageForm::reject()
 void TMessageForm::keyPressEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_C && (event->modifiers() & Qt::ControlModifier)) {
-        copyToClipboard();
+        TApplication::Instance().RunHandler([this] { copyToClipboard(); });
         event->accept();
         return;
     }

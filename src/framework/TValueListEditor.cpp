@@ -1,6 +1,7 @@
 #include "framework/TValueListEditor.h"
 
 #include "framework/FormDescription.h"
+#include "framework/TApplication.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -49,8 +50,14 @@ TValueListEditor::TValueListEditor(TComponent* owner, QWidget* parent) : QTableW
     viewport()->setMouseTracking(true);
     connect(this, &QTableWidget::itemChanged, this, &TValueListEditor::valueEdited);
     if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance()))
-        connect(app, &QApplication::focusChanged, this, &TValueListEditor::focusChanged);
+        focusWatch_ = connect(app, &QApplication::focusChanged, this, &TValueListEditor::focusChanged);
     refreshRows();
+}
+
+// The base widget's destructor moves the focus away; by then this part of the editor is gone.
+TValueListEditor::~TValueListEditor()
+{
+    disconnect(focusWatch_);
 }
 
 void TValueListEditor::DeleteRow(int row)
@@ -95,15 +102,19 @@ bool TValueListEditor::SelectCell(int col, int row)
 
 void TValueListEditor::moveCurrent(int col, int row)
 {
-    col = std::clamp(col, 0, 1);
-    row = std::clamp(row, 0, RowCount() - 1);
-    if (col != col_ || row != row_) {
-        finishEditing();
-        if (SelectCell(col, row))
-            setCurrent(col, std::min(row, RowCount() - 1));
-    }
-    if (hasFocus())
-        showEditor();
+    // Reached from the toolkit's key and mouse handling: what the selection handler raises stops
+    // the move and is shown here.
+    TApplication::Instance().RunHandler([&] {
+        col = std::clamp(col, 0, 1);
+        row = std::clamp(row, 0, RowCount() - 1);
+        if (col != col_ || row != row_) {
+            finishEditing();
+            if (SelectCell(col, row))
+                setCurrent(col, std::min(row, RowCount() - 1));
+        }
+        if (hasFocus())
+            showEditor();
+    });
 }
 
 void TValueListEditor::setCurrent(int col, int row)
@@ -294,7 +305,7 @@ void TValueListEditor::focusChanged(QWidget* old, QWidget* now)
     if (old == nullptr || now == nullptr || !inside(old) || inside(now) || now->window() != window())
         return;
     if (OnExit)
-        OnExit(this);
+        TApplication::Instance().RunHandler([this] { OnExit(this); });
 }
 
 bool TValueListEditor::ReadControlProperty(const std::string& name, const std::string& value)

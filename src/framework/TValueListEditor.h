@@ -17,6 +17,7 @@ public:
     using TNotifyEvent = std::function<void(TComponent* Sender)>;
 
     TValueListEditor(TComponent* owner, QWidget* parent);
+    ~TValueListEditor() override;
 
     const TStrings& Strings() const { return strings_; }
     // The entries, or 1 for the blank row of an empty grid.
@@ -66,6 +67,7 @@ private:
     void fitValueColumn();
     bool onColumnLine(int x) const;
     void focusChanged(QWidget* old, QWidget* now);
+    QMetaObject::Connection focusWatch_;
     void valueEdited(QTableWidgetItem* item);
 
     TStrings strings_;

@@ -46,12 +46,17 @@ std::string compatRoot();
 // for paths that do not fit their caller's buffer). Windows: the real ones, empty on failure.
 std::string windowsFolder();
 std::string systemFolder();
+// The running executable's full path, whatever its length; empty when it cannot be read.
+std::string moduleFileName();
 // The platform's path separator as the program's texts use it ("\\" on Windows, "/" elsewhere).
 char pathDelimiter();
 // True when the standard error stream is a terminal that can take a progress line redrawn in place.
 bool standardErrorIsTerminal();
 // True when the standard input is a terminal, so that someone can be asked.
 bool standardInputIsTerminal();
+// True when a and b are the same but for the case of ASCII letters, whatever the locale: for
+// keywords such as command switches and root or type names, not for names a user chose.
+bool sameKeyword(const std::string& a, const std::string& b);
 // Maps a Windows error code to the closest errno-like cause and back, for the posix side.
 DWORD errorFromErrno(int err);
 } // namespace wincompat

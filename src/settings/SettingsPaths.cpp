@@ -2,8 +2,6 @@
 
 #include "platform/system.h"
 
-#include <vector>
-
 namespace settings {
 
 bool IsBlank(const std::string& text)
@@ -78,9 +76,7 @@ std::string ComposeRegistryBasePath(const std::string& regPath, const std::strin
 
 std::string ModuleFileName()
 {
-    std::vector<char> buffer(4096);
-    const DWORD length = GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-    return std::string(buffer.data(), length < buffer.size() ? length : 0);
+    return wincompat::moduleFileName();
 }
 
 } // namespace settings

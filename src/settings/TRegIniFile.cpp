@@ -1,7 +1,5 @@
 #include "settings/TRegIniFile.h"
 
-#include "settings/UniqueRegKey.h"
-
 TRegIniFile::TRegIniFile(const std::string& fileName, REGSAM access) : TRegistry(access), fileName_(fileName)
 {
     OpenKey(fileName, true);
@@ -12,10 +10,10 @@ TRegIniFile::TRegIniFile(NoOpen, const std::string& fileName, REGSAM access) : T
 std::string TRegIniFile::ReadString(const std::string& section, const std::string& ident,
                                     const std::string& defaultValue)
 {
-    UniqueRegKey key(GetKey(section));
+    UniqueRegKey key = GetKey(section);
     if (!key)
         return defaultValue;
-    CurrentKeyScope scope(*this, key.get());
+    CurrentKeyScope scope(*this, key);
     if (!ValueExists(ident))
         return defaultValue;
     return TRegistry::ReadString(ident);
@@ -24,9 +22,9 @@ std::string TRegIniFile::ReadString(const std::string& section, const std::strin
 void TRegIniFile::WriteString(const std::string& section, const std::string& ident, const std::string& value)
 {
     CreateKey(section);
-    UniqueRegKey key(GetKey(section));
+    UniqueRegKey key = GetKey(section);
     if (!key)
         return;
-    CurrentKeyScope scope(*this, key.get());
+    CurrentKeyScope scope(*this, key);
     TRegistry::WriteString(ident, value);
 }

@@ -22,9 +22,7 @@ void TRegistry::SetRootKey(HKEY value)
 
 void TRegistry::CloseKey()
 {
-    if (currentKey_ != nullptr)
-        RegCloseKey(currentKey_);
-    currentKey_ = nullptr;
+    currentKey_.reset();
     currentPath_.clear();
 }
 
@@ -35,13 +33,12 @@ bool TRegistry::IsRelative(const std::string& key)
 
 HKEY TRegistry::GetBaseKey(bool relative) const
 {
-    return currentKey_ == nullptr || !relative ? rootKey_ : currentKey_;
+    return !currentKey_ || !relative ? rootKey_ : currentKey_.get();
 }
 
-void TRegistry::ChangeKey(HKEY value, const std::string& path)
+void TRegistry::ChangeKey(UniqueRegKey value, const std::string& path)
 {
-    CloseKey();
-    currentKey_ = value;
+    currentKey_ = std::move(value);
     currentPath_ = path;
 }
 
@@ -59,9 +56,9 @@ bool TRegistry::OpenKey(const std::string& key, bool canCreate)
                              &opened, &disposition) == ERROR_SUCCESS;
     }
     if (ok) {
-        if (currentKey_ != nullptr && relative)
+        if (currentKey_ && relative)
             path = currentPath_ + "\\" + path;
-        ChangeKey(opened, path);
+        ChangeKey(UniqueRegKey(opened), path);
     }
     return ok;
 }
@@ -76,9 +73,9 @@ bool TRegistry::OpenKeyReadOnly(const std::string& key)
         HKEY opened = nullptr;
         if (RegOpenKeyExA(GetBaseKey(relative), path.c_str(), 0, mask, &opened) == ERROR_SUCCESS) {
             access_ = mask;
-            if (currentKey_ != nullptr && relative)
+            if (currentKey_ && relative)
                 path = currentPath_ + "\\" + path;
-            ChangeKey(opened, path);
+            ChangeKey(UniqueRegKey(opened), path);
             return true;
         }
     }
@@ -94,30 +91,30 @@ bool TRegistry::CreateKey(const std::string& key)
     if (RegCreateKeyExA(GetBaseKey(relative), path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
                         nullptr, &created, &disposition) != ERROR_SUCCESS)
         throw ERegistryException(FormatMessageText("Failed to create key %s", key));
-    RegCloseKey(created);
+    const UniqueRegKey made(created); // wanted only to exist: closed again at once
     return true;
 }
 
-HKEY TRegistry::GetKey(const std::string& key)
+UniqueRegKey TRegistry::GetKey(const std::string& key)
 {
     const bool relative = IsRelative(key);
     const std::string path = relative ? key : key.substr(1);
     HKEY opened = nullptr;
     if (RegOpenKeyExA(GetBaseKey(relative), path.c_str(), 0, access_, &opened) != ERROR_SUCCESS)
-        return nullptr;
-    return opened;
+        return {};
+    return UniqueRegKey(opened);
 }
 
 bool TRegistry::ValueExists(const std::string& name)
 {
     DWORD type = 0, size = 0;
-    return RegQueryValueExA(currentKey_, name.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS;
+    return RegQueryValueExA(currentKey_.get(), name.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS;
 }
 
 int TRegistry::GetDataSize(const std::string& name)
 {
     DWORD type = 0, size = 0;
-    if (RegQueryValueExA(currentKey_, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
+    if (RegQueryValueExA(currentKey_.get(), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
         return -1;
     return static_cast<int>(size);
 }
@@ -125,7 +122,7 @@ int TRegistry::GetDataSize(const std::string& name)
 DWORD TRegistry::GetData(const std::string& name, void* buffer, DWORD bufSize, DWORD& dataType)
 {
     dataType = REG_NONE;
-    if (RegQueryValueExA(currentKey_, name.c_str(), nullptr, &dataType, static_cast<LPBYTE>(buffer), &bufSize) !=
+    if (RegQueryValueExA(currentKey_.get(), name.c_str(), nullptr, &dataType, static_cast<LPBYTE>(buffer), &bufSize) !=
         ERROR_SUCCESS)
         throw ERegistryException(FormatMessageText("Failed to get data for '%s'", name));
     return bufSize;
@@ -133,7 +130,7 @@ DWORD TRegistry::GetData(const std::string& name, void* buffer, DWORD bufSize, D
 
 void TRegistry::PutData(const std::string& name, const void* buffer, DWORD bufSize, DWORD dataType)
 {
-    if (RegSetValueExA(currentKey_, name.c_str(), 0, dataType, static_cast<const BYTE*>(buffer), bufSize) !=
+    if (RegSetValueExA(currentKey_.get(), name.c_str(), 0, dataType, static_cast<const BYTE*>(buffer), bufSize) !=
         ERROR_SUCCESS)
         throw ERegistryException(FormatMessageText("Failed to set data for '%s'", name));
 }

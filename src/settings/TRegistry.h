@@ -2,8 +2,10 @@
 // A registry key opened below a root key, with the value operations the settings store needs.
 // The object owns its current key and closes it when another key is opened and on destruction.
 #include "platform/registry.h"
+#include "settings/UniqueRegKey.h"
 
 #include <string>
+#include <utility>
 
 class TRegistry {
 public:
@@ -14,7 +16,7 @@ public:
 
     HKEY RootKey() const { return rootKey_; }
     void SetRootKey(HKEY value);
-    HKEY CurrentKey() const { return currentKey_; }
+    HKEY CurrentKey() const { return currentKey_.get(); }
     const std::string& CurrentPath() const { return currentPath_; }
     REGSAM Access() const { return access_; }
     void SetAccess(REGSAM value) { access_ = value; }
@@ -46,31 +48,31 @@ public:
 protected:
     static bool IsRelative(const std::string& key);
     HKEY GetBaseKey(bool relative) const;
-    // The key opened with the current access mask, or null; the caller closes it.
-    HKEY GetKey(const std::string& key);
-    void ChangeKey(HKEY value, const std::string& path);
+    // The key opened with the current access mask; empty when it cannot be opened.
+    UniqueRegKey GetKey(const std::string& key);
+    void ChangeKey(UniqueRegKey value, const std::string& path);
     // Makes another key (owned by the caller) the current one for a scope and puts the old one
-    // back on every path out of it, exceptions included.
+    // back on every path out of it, exceptions included: the two swap owners and swap back.
     class CurrentKeyScope {
     public:
-        CurrentKeyScope(TRegistry& registry, HKEY key) : registry_(registry), previous_(registry.currentKey_)
+        CurrentKeyScope(TRegistry& registry, UniqueRegKey& key) : registry_(registry), key_(key)
         {
-            registry_.currentKey_ = key;
+            std::swap(registry_.currentKey_, key_);
         }
-        ~CurrentKeyScope() { registry_.currentKey_ = previous_; }
+        ~CurrentKeyScope() { std::swap(registry_.currentKey_, key_); }
         CurrentKeyScope(const CurrentKeyScope&) = delete;
         CurrentKeyScope& operator=(const CurrentKeyScope&) = delete;
 
     private:
         TRegistry& registry_;
-        HKEY previous_;
+        UniqueRegKey& key_;
     };
     DWORD GetData(const std::string& name, void* buffer, DWORD bufSize, DWORD& dataType);
     void PutData(const std::string& name, const void* buffer, DWORD bufSize, DWORD dataType);
 
 private:
     HKEY rootKey_ = HKEY_CURRENT_USER;
-    HKEY currentKey_ = nullptr;
+    UniqueRegKey currentKey_;
     std::string currentPath_;
     REGSAM access_;
     bool lazyWrite_ = true;

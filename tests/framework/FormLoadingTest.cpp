@@ -4,7 +4,6 @@
 #include "framework/StdControls.h"
 #include "framework/TApplication.h"
 #include "framework/TForm.h"
-#include "support/QtUnwindLeaks.h"
 
 #include <QFontMetrics>
 #include <QMessageBox>
@@ -64,8 +63,13 @@ TEST(FormLoading, EveryComponentGetsItsPropertiesBeforeAnyIsToldItIsLoaded)
         // Sized to its caption once loaded, in the window's font.
         EXPECT_EQ(label->width(), QFontMetrics(form.font()).horizontalAdvance("Hello"));
     }
-    const std::vector<std::string> expected = {"property First.Value=1", "property Second.Value=2", "loaded First",
-                                               "loaded Second", "create", "destroy Second", "destroy First"};
+    const std::vector<std::string> expected = {"property First.Value=1",
+                                               "property Second.Value=2",
+                                               "loaded First",
+                                               "loaded Second",
+                                               "create",
+                                               "destroy Second",
+                                               "destroy First"};
     EXPECT_EQ(events, expected);
 }
 
@@ -89,44 +93,92 @@ TEST(FormLoading, UnknownClassOrPropertyIsReportedByName)
     }
 }
 
+// Answers every error box through the real dialog, as a user would, and notes what it showed.
+class ErrorBoxAnswers {
+public:
+    ErrorBoxAnswers()
+    {
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                titles.push_back(box->windowTitle().toStdString());
+                texts.push_back(box->text().toStdString());
+                EXPECT_EQ(box->icon(), QMessageBox::Critical);
+                box->button(QMessageBox::Ok)->click();
+            }
+        });
+        timer_.start(20);
+    }
+    std::vector<std::string> titles, texts;
+
+private:
+    QTimer timer_;
+};
+
 TEST(MessageLoop, AnErrorLeavingAHandlerIsShownAndTheProgramGoesOn)
 {
     TApplication::Instance().Reset();
     TApplication::Instance().SetTitle("Update Utility");
     QPushButton button("Throw");
     int clicks = 0;
+    // Run as the controls run their click handlers, so that nothing unwinds through the toolkit.
     QObject::connect(&button, &QPushButton::clicked, [&] {
-        ++clicks;
-        throw ERegistryException("Failed to create key Update");
+        TApplication::Instance().RunHandler([&] {
+            if (++clicks == 3)
+                throw 3; // not an error object at all
+            throw ERegistryException("Failed to create key Update");
+        });
     });
     button.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&button));
 
-    QString seenTitle, seenText;
-    int boxes = 0;
-    // Answer the error box through the real dialog, as a user would.
-    QTimer answer;
-    QObject::connect(&answer, &QTimer::timeout, [&] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            ++boxes;
-            seenTitle = box->windowTitle();
-            seenText = box->text();
-            EXPECT_EQ(box->icon(), QMessageBox::Critical);
-            box->button(QMessageBox::Ok)->click();
-        }
-    });
-    answer.start(20);
+    std::vector<std::string> titles, texts;
     {
-        const QtUnwindLeaksIgnored qtFrames;
-        QTest::mouseClick(&button, Qt::LeftButton);
-        QTest::mouseClick(&button, Qt::LeftButton);
+        ErrorBoxAnswers answers;
+        for (int i = 0; i < 3; ++i)
+            QTest::mouseClick(&button, Qt::LeftButton);
+        titles = answers.titles;
+        texts = answers.texts;
     }
-    answer.stop();
 
-    EXPECT_EQ(clicks, 2);
-    EXPECT_EQ(boxes, 2);
-    EXPECT_EQ(seenTitle, "Update Utility");
-    EXPECT_TRUE(seenText.startsWith("Failed to create key Update")) << seenText.toStdString();
+    EXPECT_EQ(clicks, 3);
+    ASSERT_EQ(texts.size(), 3u);
+    EXPECT_EQ(titles, std::vector<std::string>(3, "Update Utility"));
+    EXPECT_EQ(texts[0].rfind("Failed to create key Update", 0), 0u) << texts[0];
+    EXPECT_EQ(texts[1], texts[0]);
+    EXPECT_EQ(texts[2].rfind("Unknown error", 0), 0u) << texts[2];
     EXPECT_TRUE(button.isVisible());
+    TApplication::Instance().Reset();
+}
+
+// An event handler of the toolkit's kind that lets an error out.
+class FailingReceiver : public QObject {
+public:
+    int calls = 0;
+    bool event(QEvent* e) override
+    {
+        if (e->type() != QEvent::User)
+            return QObject::event(e);
+        ++calls;
+        throw ERegistryException("Failed to set data for 'Update Path'");
+    }
+};
+
+TEST(MessageLoop, AnErrorLeavingAnEventHandlerIsCaughtAtDeliveryAndShown)
+{
+    TApplication::Instance().Reset();
+    TApplication::Instance().SetTitle("Update Utility");
+    FailingReceiver receiver;
+    std::vector<std::string> texts;
+    bool delivered = true;
+    {
+        ErrorBoxAnswers answers;
+        QEvent event(QEvent::User);
+        delivered = QCoreApplication::sendEvent(&receiver, &event);
+        texts = answers.texts;
+    }
+    EXPECT_EQ(receiver.calls, 1);
+    EXPECT_FALSE(delivered);
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts[0].rfind("Failed to set data for 'Update Path'", 0), 0u) << texts[0];
     TApplication::Instance().Reset();
 }

@@ -27,3 +27,16 @@ TEST(CaseFold, BytesThatAreNotUtf8KeepTheirValue)
     EXPECT_EQ(upperCaseName("\xFE" "a"), "\xFE" "A");
     EXPECT_EQ(upperCaseName("\xC3"), "\xC3");
 }
+
+TEST(CaseFold, KeywordsMatchWhateverTheCaseOfAsciiLettersOnly)
+{
+    using wincompat::sameAsciiName;
+    EXPECT_TRUE(sameAsciiName("reg:64", "REG:64"));
+    EXPECT_TRUE(sameAsciiName("Az", "aZ"));
+    // The neighbours of the alphabet are 0x20 apart from other characters, and stay themselves.
+    EXPECT_FALSE(sameAsciiName("@", "`"));
+    EXPECT_FALSE(sameAsciiName("[", "{"));
+    EXPECT_FALSE(sameAsciiName("\xC3\xA4", "\xC3\x84")); // letters beyond ASCII are names, not keywords
+    EXPECT_FALSE(sameAsciiName("VE", "V"));
+    EXPECT_FALSE(sameAsciiName("V", "VE"));
+}

@@ -3,7 +3,9 @@
 // to case are folded. Registry keys and values, INI sections and keys compare by the Unicode upper
 // case of the whole UTF-8 name; version keys compare UTF-16 units of the Latin-1 range; file-name
 // patterns compare ASCII letters only.
+#include <algorithm>
 #include <string>
+#include <string_view>
 
 namespace wincompat {
 // Each code point in upper case (the simple one-to-one mapping, as Windows compares) when name
@@ -21,5 +23,12 @@ constexpr char16_t upperCaseUnit(char16_t c)
 constexpr char upperCaseAscii(char c)
 {
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// The same text but for the case of ASCII letters (keywords: switches, verbs, root and type names).
+inline bool sameAsciiName(std::string_view a, std::string_view b)
+{
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                              [](char x, char y) { return upperCaseAscii(x) == upperCaseAscii(y); });
 }
 } // namespace wincompat

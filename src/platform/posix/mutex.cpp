@@ -52,10 +52,11 @@ struct Table {
         return reinterpret_cast<HANDLE>(entry);
     }
 
-    // An object lives while a handle is open or a thread owns it, as the kernel keeps it.
+    // An object lives while a handle is open or a thread owns it, as the kernel keeps it. An
+    // unnamed one that has lost its last handle can never be reached again, owned or not.
     void dropIfUnused(MutexObject* object)
     {
-        if (object->handles != 0 || object->recursion != 0)
+        if (object->handles != 0 || (object->recursion != 0 && !object->key.empty()))
             return;
         if (!object->key.empty())
             named.erase(object->key);

@@ -183,9 +183,11 @@ public:
     // Removes the folder when nothing but the serial file is left in it.
     void removeFolderIfEmpty()
     {
-        DIR* dir = fdopendir(dup(folder.fd.get()));
+        UniqueFd copy(dup(folder.fd.get()));
+        DIR* dir = copy ? fdopendir(copy.get()) : nullptr;
         if (dir == nullptr)
             return;
+        copy.release(); // the stream owns it now
         bool empty = true;
         while (dirent* entry = readdir(dir)) {
             const std::string name = entry->d_name;

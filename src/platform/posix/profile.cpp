@@ -14,6 +14,9 @@
 #include "platform/profile.h"
 
 #include "platform/posix/case_fold.h"
+#include "platform/posix/make_folders.h"
+#include "platform/posix/path_split.h"
+#include "platform/posix/unique_fd.h"
 #include "platform/system.h"
 
 #include <cerrno>
@@ -32,6 +35,11 @@
 #include <vector>
 
 namespace {
+
+using wincompat::detail::folderOf;
+using wincompat::detail::makeFolders;
+using wincompat::detail::nameOf;
+using wincompat::detail::UniqueFd;
 
 const char utf8Bom[] = "\xEF\xBB\xBF";
 
@@ -186,14 +194,6 @@ std::string resolvePath(LPCSTR fileName)
     return wincompat::windowsFolder() + "/" + name;
 }
 
-std::string folderOf(const std::string& path)
-{
-    const std::size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 // flock with a bound: anyone who can open a file can lock it, and must not hang us for good.
 bool lockWithin(int fd, int operation)
 {
@@ -208,32 +208,27 @@ bool lockWithin(int fd, int operation)
 
 DWORD readWhole(const std::string& path, std::string& bytes)
 {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+    const UniqueFd fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd)
         return wincompat::errorFromErrno(errno);
     struct stat st {};
-    if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
-        close(fd);
+    if (fstat(fd.get(), &st) == 0 && S_ISDIR(st.st_mode))
         return ERROR_ACCESS_DENIED;
-    }
     // Never half of an in-place rewrite; past the bound, read what is there.
-    lockWithin(fd, LOCK_SH);
+    lockWithin(fd.get(), LOCK_SH);
     bytes.clear();
     char buffer[65536];
     while (true) {
-        const ssize_t n = read(fd, buffer, sizeof buffer);
+        const ssize_t n = read(fd.get(), buffer, sizeof buffer);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            const DWORD err = wincompat::errorFromErrno(errno);
-            close(fd);
-            return err;
+            return wincompat::errorFromErrno(errno);
         }
         if (n == 0)
             break;
         bytes.append(buffer, static_cast<std::size_t>(n));
     }
-    close(fd);
     return ERROR_SUCCESS;
 }
 
@@ -313,56 +308,32 @@ private:
     int fd_;
 };
 
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd = -1) : fd_(fd) {}
-    ~FileDescriptor()
-    {
-        if (fd_ >= 0)
-            close(fd_);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
-    void reset(int fd)
-    {
-        if (fd_ >= 0)
-            close(fd_);
-        fd_ = fd;
-    }
-
-private:
-    int fd_;
-};
-
 std::string temporaryName(const std::string& folder, const std::string& path)
 {
     static std::mt19937_64 random{std::random_device{}()};
-    const std::size_t slash = path.find_last_of('/');
-    const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
     char suffix[17];
     std::snprintf(suffix, sizeof suffix, "%016llx", static_cast<unsigned long long>(random()));
-    return folder + "/." + base + "." + suffix + ".tmp";
+    return folder + "/." + nameOf(path) + "." + suffix + ".tmp";
 }
 
 DWORD writeAtomically(const std::string& path, const std::string& folder, int folderFd, const std::string& bytes,
                       const struct stat* existing)
 {
     std::string temp;
-    int fd = -1;
-    for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
+    UniqueFd fd;
+    for (int attempt = 0; attempt < 16 && !fd; ++attempt) {
         temp = temporaryName(folder, path);
-        fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
-                  existing != nullptr ? (existing->st_mode & 07777) : 0666);
-        if (fd < 0 && errno != EEXIST)
+        fd.reset(open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
+                      existing != nullptr ? (existing->st_mode & 07777) : 0666));
+        if (!fd && errno != EEXIST)
             return wincompat::errorFromErrno(errno);
     }
-    if (fd < 0)
+    if (!fd)
         return ERROR_CANNOT_MAKE;
     DWORD rc = ERROR_SUCCESS;
     std::size_t done = 0;
     while (done < bytes.size()) {
-        const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+        const ssize_t n = write(fd.get(), bytes.data() + done, bytes.size() - done);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -374,14 +345,15 @@ DWORD writeAtomically(const std::string& path, const std::string& folder, int fo
     if (rc == ERROR_SUCCESS && existing != nullptr) {
         // Keep the file's permissions (the umask narrowed them at creation) and, for root, its owner.
         if (geteuid() == 0 && (existing->st_uid != 0 || existing->st_gid != 0) &&
-            fchown(fd, existing->st_uid, existing->st_gid) != 0)
+            fchown(fd.get(), existing->st_uid, existing->st_gid) != 0)
             rc = wincompat::errorFromErrno(errno);
-        if (rc == ERROR_SUCCESS && fchmod(fd, existing->st_mode & 07777) != 0)
+        if (rc == ERROR_SUCCESS && fchmod(fd.get(), existing->st_mode & 07777) != 0)
             rc = wincompat::errorFromErrno(errno);
     }
-    if (rc == ERROR_SUCCESS && fsync(fd) != 0)
+    if (rc == ERROR_SUCCESS && fsync(fd.get()) != 0)
         rc = wincompat::errorFromErrno(errno);
-    if (close(fd) != 0 && rc == ERROR_SUCCESS)
+    // Closed here, not on leaving, because a failed close can mean the data never reached the disk.
+    if (close(fd.release()) != 0 && rc == ERROR_SUCCESS)
         rc = wincompat::errorFromErrno(errno);
     if (rc == ERROR_SUCCESS && rename(temp.c_str(), path.c_str()) != 0)
         rc = wincompat::errorFromErrno(errno);
@@ -396,8 +368,8 @@ DWORD writeAtomically(const std::string& path, const std::string& folder, int fo
 // The new text over the old one, then the file cut to its length; the inode, owner and mode stay.
 DWORD rewriteInPlace(const std::string& path, const std::string& bytes)
 {
-    FileDescriptor fd(open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW));
-    if (fd.get() < 0)
+    const UniqueFd fd(open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW));
+    if (!fd)
         return wincompat::errorFromErrno(errno);
     struct stat st {};
     if (fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
@@ -423,18 +395,6 @@ DWORD rewriteInPlace(const std::string& path, const std::string& bytes)
 bool isEmulatedSystemFolder(const std::string& folder)
 {
     return folder == wincompat::windowsFolder() || folder == wincompat::systemFolder();
-}
-
-void createFolders(const std::string& folder)
-{
-    struct stat st {};
-    if (stat(folder.c_str(), &st) == 0)
-        return;
-    const std::string up = folderOf(folder);
-    if (up != folder)
-        createFolders(up);
-    if (mkdir(folder.c_str(), 0755) == 0)
-        chmod(folder.c_str(), 0755);
 }
 
 std::mutex& writeMutex()
@@ -529,12 +489,12 @@ BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR
     const std::string folder = folderOf(path);
 
     std::lock_guard inProcess(writeMutex());
-    FileDescriptor folderFd(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (folderFd.get() < 0 && errno == ENOENT && isEmulatedSystemFolder(folder)) {
-        createFolders(folder);
+    UniqueFd folderFd(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!folderFd && errno == ENOENT && isEmulatedSystemFolder(folder)) {
+        makeFolders(folder, 0755, 0755);
         folderFd.reset(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     }
-    if (folderFd.get() < 0)
+    if (!folderFd)
         return fail(errno == ENOENT ? ERROR_PATH_NOT_FOUND : wincompat::errorFromErrno(errno));
     FolderLock lock(folderFd.get());
 

@@ -1,6 +1,9 @@
 #include "platform/posix/registry_hive.h"
 
 #include "platform/posix/case_fold.h"
+#include "platform/posix/make_folders.h"
+#include "platform/posix/path_split.h"
+#include "platform/posix/unique_fd.h"
 #include "platform/system.h"
 
 #include <cerrno>
@@ -15,6 +18,10 @@
 
 namespace wincompat::registry {
 namespace {
+
+using detail::folderOf;
+using detail::makeFolders;
+using detail::UniqueFd;
 
 constexpr int applicationId = 0x57435247; // "WCRG"
 constexpr int schemaVersion = 1;
@@ -140,39 +147,9 @@ std::string userName()
     return "uid-" + std::to_string(geteuid());
 }
 
-std::string parentOf(const std::string& path)
-{
-    const auto slash = path.find_last_of('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 bool writableFolder(const std::string& folder)
 {
     return faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
-}
-
-// Creates every missing folder of path with the given mode, whatever the umask.
-LSTATUS makeFolders(const std::string& path, const std::string& usersFolder)
-{
-    struct stat st {};
-    if (stat(path.c_str(), &st) == 0)
-        return S_ISDIR(st.st_mode) ? ERROR_SUCCESS : ERROR_PATH_NOT_FOUND;
-    if (errno != ENOENT)
-        return errorFromErrno(errno);
-    if (const std::string up = parentOf(path); up != path) {
-        if (LSTATUS rc = makeFolders(up, usersFolder); rc != ERROR_SUCCESS)
-            return rc;
-    }
-    const mode_t mode = path == usersFolder ? usersFolderMode : folderMode;
-    if (mkdir(path.c_str(), mode) != 0) {
-        if (errno == EEXIST)
-            return ERROR_SUCCESS; // another process was quicker
-        return errorFromErrno(errno);
-    }
-    chmod(path.c_str(), mode);
-    return ERROR_SUCCESS;
 }
 
 // The shared users folder may hold entries of every user, but only its owner (root, or us) may
@@ -278,16 +255,16 @@ bool Hive::mayWrite()
         if (!S_ISREG(st.st_mode))
             return false;
         // The folder must take the rollback journal too.
-        return faccessat(AT_FDCWD, file_.c_str(), W_OK, AT_EACCESS) == 0 && writableFolder(parentOf(file_));
+        return faccessat(AT_FDCWD, file_.c_str(), W_OK, AT_EACCESS) == 0 && writableFolder(folderOf(file_));
     }
     // Not there yet: whoever may create it in the nearest folder that exists may write it.
-    std::string folder = parentOf(file_);
+    std::string folder = folderOf(file_);
     while (true) {
         if (stat(folder.c_str(), &st) == 0)
             return S_ISDIR(st.st_mode) && writableFolder(folder);
         if (errno != ENOENT)
             return false;
-        const std::string up = parentOf(folder);
+        const std::string up = folderOf(folder);
         if (up == folder)
             return false;
         folder = up;
@@ -397,8 +374,8 @@ LSTATUS Hive::openForRead(bool& absent)
 
 LSTATUS Hive::checkUserPlace() const
 {
-    const std::string own = parentOf(file_);
-    if (LSTATUS rc = checkEntry(parentOf(own), trustedSharedFolder); rc != ERROR_SUCCESS)
+    const std::string own = folderOf(file_);
+    if (LSTATUS rc = checkEntry(folderOf(own), trustedSharedFolder); rc != ERROR_SUCCESS)
         return rc;
     if (LSTATUS rc = checkEntry(own, privateFolder); rc != ERROR_SUCCESS)
         return rc;
@@ -412,9 +389,9 @@ LSTATUS Hive::checkUserPlace() const
 
 LSTATUS Hive::makeUserFolder()
 {
-    const std::string own = parentOf(file_);
-    const std::string shared = parentOf(own);
-    if (LSTATUS rc = makeFolders(shared, shared); rc != ERROR_SUCCESS)
+    const std::string own = folderOf(file_);
+    const std::string shared = folderOf(own);
+    if (LSTATUS rc = makeFolders(shared, usersFolderMode, folderMode); rc != ERROR_SUCCESS)
         return rc;
     if (mkdir(own.c_str(), userFolderMode) == 0)
         chmod(own.c_str(), userFolderMode);
@@ -429,7 +406,7 @@ LSTATUS Hive::adoptSharedHive()
     struct stat st {};
     if (lstat(file_.c_str(), &st) == 0 || errno != ENOENT)
         return ERROR_SUCCESS;
-    const std::string shared = parentOf(file_) + ".db"; // users/<user>.db
+    const std::string shared = folderOf(file_) + ".db"; // users/<user>.db
     if (!soleFileOfOurs(shared))
         return ERROR_SUCCESS; // nothing of ours; whatever else is there stays unread
     if (LSTATUS rc = makeUserFolder(); rc != ERROR_SUCCESS)
@@ -447,29 +424,24 @@ LSTATUS Hive::adoptSharedHive()
 
 LSTATUS Hive::createFile()
 {
-    const std::string folder = parentOf(file_);
-    const std::string usersFolder = compatRoot() + "/registry/users";
+    const std::string folder = folderOf(file_);
     if (perUser_) {
         if (LSTATUS rc = makeUserFolder(); rc != ERROR_SUCCESS)
             return rc;
     } else {
-        if (LSTATUS rc = makeFolders(folder, usersFolder); rc != ERROR_SUCCESS)
+        if (LSTATUS rc = makeFolders(folder, folderMode, folderMode); rc != ERROR_SUCCESS)
             return rc;
         // Whoever sets up the machine-wide hives also makes room for every user's own folder.
-        makeFolders(usersFolder, usersFolder);
+        makeFolders(compatRoot() + "/registry/users", usersFolderMode, folderMode);
     }
     const mode_t mode = perUser_ ? userFileMode : machineFileMode;
-    const int fd = open(file_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode);
-    if (fd < 0)
+    const UniqueFd fd(open(file_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode));
+    if (!fd)
         return errno == EEXIST ? ERROR_SUCCESS : errorFromErrno(errno);
-    fchmod(fd, mode);
-    ::close(fd);
+    fchmod(fd.get(), mode);
     // Make the new directory entry durable before anything is written into the file.
-    const int dirFd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        fsync(dirFd);
-        ::close(dirFd);
-    }
+    if (const UniqueFd dirFd(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)); dirFd)
+        fsync(dirFd.get());
     return ERROR_SUCCESS;
 }
 

@@ -2,13 +2,14 @@
 // services (xdg-open and friends, started detached, so a slow or missing browser never blocks).
 #include "platform/shell.h"
 
+#include "platform/posix/case_fold.h"
+
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QUrl>
 #include <cstdint>
-#include <strings.h>
 
 namespace {
 HINSTANCE result(int code)
@@ -36,7 +37,7 @@ HINSTANCE ShellExecuteA(HWND, LPCSTR operation, LPCSTR file, LPCSTR parameters, 
 {
     if (file == nullptr || *file == '\0')
         return result(SE_ERR_FNF);
-    if (operation != nullptr && *operation != '\0' && strcasecmp(operation, "open") != 0)
+    if (operation != nullptr && *operation != '\0' && !wincompat::sameAsciiName(operation, "open"))
         return result(SE_ERR_NOASSOC);
     if (parameters != nullptr && *parameters != '\0')
         return result(SE_ERR_NOASSOC);

@@ -1,5 +1,7 @@
 #include "platform/system.h"
 
+#include "platform/posix/case_fold.h"
+
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -264,6 +266,8 @@ char pathDelimiter() { return '/'; }
 bool standardErrorIsTerminal() { return isatty(STDERR_FILENO) == 1; }
 
 bool standardInputIsTerminal() { return isatty(STDIN_FILENO) == 1; }
+
+bool sameKeyword(const std::string& a, const std::string& b) { return sameAsciiName(a, b); }
 
 DWORD errorFromErrno(int err)
 {

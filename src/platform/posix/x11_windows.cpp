@@ -50,8 +50,8 @@ struct Property {
     std::vector<std::uint32_t> values() const
     {
         std::vector<std::uint32_t> out;
-        if (format != 32)
-            return out;
+        if (format != 32 || bytes.size() < 4)
+            return out; // an empty vector has no storage to copy to
         out.resize(bytes.size() / 4);
         std::memcpy(out.data(), bytes.data(), out.size() * 4);
         return out;

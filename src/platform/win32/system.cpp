@@ -37,6 +37,12 @@ bool standardErrorIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
 
 bool standardInputIsTerminal() { return _isatty(_fileno(stdin)) != 0; }
 
+bool sameKeyword(const std::string& a, const std::string& b)
+{
+    return CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()), b.data(),
+                          static_cast<int>(b.size())) == CSTR_EQUAL;
+}
+
 DWORD errorFromErrno(int err)
 {
     switch (err) {

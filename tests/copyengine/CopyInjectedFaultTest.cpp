@@ -5,7 +5,7 @@
 
 #include "platform/copyprogress.h"
 #include "platform/posix/copy_engine.h"
-#include "platform/posix/copy_syscalls.h"
+#include "support/CopyCallsFault.h"
 
 #include <atomic>
 #include <cerrno>
@@ -14,7 +14,6 @@
 #include <thread>
 
 using wincompat::detail::CopySystemCalls;
-using wincompat::detail::copySystemCalls;
 using wincompat::detail::realCopySystemCalls;
 
 namespace {
@@ -35,8 +34,8 @@ public:
         Injection::failFrom = failFrom;
         Injection::err = err;
     }
-    ~ScopedCalls() { copySystemCalls() = realCopySystemCalls(); }
-    CopySystemCalls& calls() { return copySystemCalls(); }
+    ~ScopedCalls() { fixtures::copyCalls() = realCopySystemCalls(); }
+    CopySystemCalls& calls() { return fixtures::copyCalls(); }
 };
 
 int failingSyncfs(int fd)

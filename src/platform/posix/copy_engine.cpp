@@ -4,6 +4,7 @@
 #include "platform/posix/copy_planner.h"
 #include "platform/posix/copy_reporter.h"
 #include "platform/posix/copy_stager.h"
+#include "platform/posix/unique_dir.h"
 #include "platform/posix/unique_fd.h"
 
 #include <cerrno>
@@ -103,18 +104,18 @@ bool Engine::removeTree(int parentFd, const std::string& path, const std::string
         UniqueFd fd(::openat(parentFd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
         if (!fd)
             return reporter_.failErrno("delete", path, errno);
-        DIR* d = ::fdopendir(::dup(fd.get()));
-        if (d == nullptr)
+        UniqueDir d = readFolderOf(fd.get());
+        if (!d)
             return reporter_.failErrno("delete", path, errno);
         std::vector<std::pair<std::string, mode_t>> entries;
-        while (dirent* e = ::readdir(d)) {
+        while (dirent* e = ::readdir(d.get())) {
             if (isDots(e->d_name))
                 continue;
             struct stat st;
             if (::fstatat(fd.get(), e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0)
                 entries.emplace_back(e->d_name, st.st_mode);
         }
-        ::closedir(d);
+        d.reset();
         bool ok = true;
         for (auto& [n, m] : entries) {
             if (reporter_.stopped())

@@ -1,5 +1,7 @@
 #include "platform/posix/copy_paths.h"
 
+#include "platform/posix/path_split.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -24,17 +26,14 @@ void splitPath(std::string path, std::string& parent, std::string& last)
 {
     while (path.size() > 1 && path.back() == '/')
         path.pop_back();
-    auto slash = path.rfind('/');
-    if (slash == std::string::npos) {
-        parent = ".";
-        last = path;
-    } else {
-        parent = slash == 0 ? "/" : path.substr(0, slash);
-        last = path.substr(slash + 1);
-    }
+    parent = folderOf(path);
+    last = nameOf(path);
 }
 
-bool isDots(const char* n) { return n[0] == '.' && (n[1] == '\0' || (n[1] == '.' && n[2] == '\0')); }
+bool isDots(const char* n)
+{
+    return n[0] == '.' && (n[1] == '\0' || (n[1] == '.' && n[2] == '\0'));
+}
 
 std::string stagingName(std::uint64_t seq)
 {
@@ -59,7 +58,10 @@ bool isStagingName(const char* name)
     return dash;
 }
 
-long stagingOwner(const char* name) { return std::strtol(name + sizeof kStagingPrefix - 1, nullptr, 10); }
+long stagingOwner(const char* name)
+{
+    return std::strtol(name + sizeof kStagingPrefix - 1, nullptr, 10);
+}
 
 mode_t currentUmask()
 {

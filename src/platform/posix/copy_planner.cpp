@@ -2,6 +2,7 @@
 
 #include "platform/posix/case_fold.h"
 #include "platform/posix/copy_paths.h"
+#include "platform/posix/unique_dir.h"
 #include "platform/posix/unique_fd.h"
 #include "platform/posix/wildcard.h"
 #include "platform/system.h"
@@ -21,7 +22,10 @@ constexpr char kFolderInTheWay[] = "a folder of that name is in the way";
 constexpr char kFileInTheWay[] = "a file of that name is in the way";
 constexpr char kSpecialFile[] = "it is a device, pipe or socket, not a file";
 
-DWORD notFound(int err) { return err == ENOENT || err == ENOTDIR ? ERROR_PATH_NOT_FOUND : errorFromErrno(err); }
+DWORD notFound(int err)
+{
+    return err == ENOENT || err == ENOTDIR ? ERROR_PATH_NOT_FOUND : errorFromErrno(err);
+}
 
 } // namespace
 
@@ -56,11 +60,11 @@ bool CopyPlanner::expand(const std::string& source, const std::string& destDir, 
         UniqueFd dir(::open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
         if (!dir)
             return reporter_.fail("find", source, notFound(errno));
-        DIR* d = ::fdopendir(::dup(dir.get()));
-        if (d == nullptr)
+        UniqueDir d = readFolderOf(dir.get());
+        if (!d)
             return reporter_.failErrno("read the folder", parent, errno);
         std::vector<TopItem> found;
-        while (dirent* e = ::readdir(d)) {
+        while (dirent* e = ::readdir(d.get())) {
             if (isDots(e->d_name) || isStagingName(e->d_name) || !matchesWildcard(last, e->d_name))
                 continue;
             if (job_.has(FOF_FILESONLY) && e->d_type == DT_DIR)
@@ -69,8 +73,9 @@ bool CopyPlanner::expand(const std::string& source, const std::string& destDir, 
             item.node.name = e->d_name;
             found.push_back(std::move(item));
         }
-        ::closedir(d);
-        std::sort(found.begin(), found.end(), [](const TopItem& a, const TopItem& b) { return a.destName < b.destName; });
+        d.reset();
+        std::sort(found.begin(), found.end(),
+                  [](const TopItem& a, const TopItem& b) { return a.destName < b.destName; });
         for (auto& item : found) {
             if (!scan(dir.get(), joinPath(parent, item.node.name), item.node))
                 continue;
@@ -117,14 +122,14 @@ bool CopyPlanner::scan(int dirFd, const std::string& path, SourceNode& node)
     if (!S_ISDIR(st.st_mode))
         return true;
 
-    UniqueFd sub(::openat(dirFd, node.name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-    DIR* d = sub ? ::fdopendir(sub.get()) : nullptr;
-    if (d == nullptr)
+    UniqueDir d =
+        readFolder(UniqueFd(::openat(dirFd, node.name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC)));
+    if (!d)
         return reporter_.failErrno("read the folder", path, errno), false;
-    int fd = sub.release();
+    const int fd = ::dirfd(d.get());
     std::vector<std::string> names;
     errno = 0;
-    while (dirent* e = ::readdir(d))
+    while (dirent* e = ::readdir(d.get()))
         if (!isDots(e->d_name) && !isStagingName(e->d_name))
             names.emplace_back(e->d_name);
     bool ok = errno == 0;
@@ -139,7 +144,7 @@ bool CopyPlanner::scan(int dirFd, const std::string& path, SourceNode& node)
         if (scan(fd, joinPath(path, child.name), child))
             node.children.push_back(std::move(child));
     }
-    ::closedir(d);
+    d.reset();
     if (!ok)
         return reporter_.failErrno("read the folder", path, readErr), false;
     return true;
@@ -233,11 +238,10 @@ CopyPlanner::Listing& CopyPlanner::listing(std::size_t folder)
         return l;
     if (::faccessat(AT_FDCWD, f.path.c_str(), W_OK | X_OK, AT_EACCESS) != 0)
         l.writeError = errno;
-    if (DIR* d = ::opendir(f.path.c_str())) {
-        while (dirent* e = ::readdir(d))
+    if (UniqueDir d = readFolderAt(f.path)) {
+        while (dirent* e = ::readdir(d.get()))
             if (!isDots(e->d_name) && !isStagingName(e->d_name))
                 l.names.emplace(upperCaseName(e->d_name), e->d_name);
-        ::closedir(d);
     }
     return l;
 }
@@ -301,7 +305,7 @@ bool CopyPlanner::place(std::size_t folder, std::size_t srcDir, const std::strin
         }
     }
     const PlannedFolder& parent = plan_->folders[folder];
-    struct stat target{};
+    struct stat target {};
     if (exists && ::fstatat(AT_FDCWD, joinPath(parent.path, name).c_str(), &target, AT_SYMLINK_NOFOLLOW) != 0)
         exists = false; // gone since the listing
     if (exists && target.st_dev == node.dev && target.st_ino == node.ino)
@@ -321,7 +325,8 @@ bool CopyPlanner::place(std::size_t folder, std::size_t srcDir, const std::strin
             return failPlacing(top, joinPath(parent.path, name), ERROR_ALREADY_EXISTS, kFolderInTheWay);
         if (!job_.has(FOF_NOCONFIRMATION) && !replaceAll_) {
             switch (reporter_.confirm("This folder already contains a file named '" + name + "' (" +
-                                          joinPath(parent.path, name) + "). Would you like to replace the existing file?",
+                                          joinPath(parent.path, name) +
+                                          "). Would you like to replace the existing file?",
                                       true)) {
             case Answer::Yes: break;
             case Answer::YesToAll: replaceAll_ = true; break;
@@ -409,8 +414,7 @@ bool CopyPlanner::plan(const std::vector<TopItem>& items, CopyPlan& plan)
         std::size_t folder = destinationFolder(item.destDir, i);
         if (folder == kNoFolder)
             continue;
-        place(folder, sourceDir(item.srcParent), joinPath(item.srcParent, item.node.name), item.node, item.destName,
-              i);
+        place(folder, sourceDir(item.srcParent), joinPath(item.srcParent, item.node.name), item.node, item.destName, i);
     }
     plan_ = nullptr;
     return !reporter_.stopped();
@@ -418,17 +422,14 @@ bool CopyPlanner::plan(const std::vector<TopItem>& items, CopyPlan& plan)
 
 std::string CopyPlanner::existingName(const std::string& folder, const std::string& name)
 {
-    DIR* d = ::opendir(folder.c_str());
-    if (d == nullptr)
+    UniqueDir d = readFolderAt(folder);
+    if (!d)
         return {};
-    std::string key = upperCaseName(name), found;
-    while (dirent* e = ::readdir(d))
-        if (!isDots(e->d_name) && upperCaseName(e->d_name) == key) {
-            found = e->d_name;
-            break;
-        }
-    ::closedir(d);
-    return found;
+    const std::string key = upperCaseName(name);
+    while (dirent* e = ::readdir(d.get()))
+        if (!isDots(e->d_name) && upperCaseName(e->d_name) == key)
+            return e->d_name;
+    return {};
 }
 
 } // namespace wincompat::detail

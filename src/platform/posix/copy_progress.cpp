@@ -8,9 +8,15 @@ namespace {
 std::atomic<CopyProgressSink*> installedSink{nullptr};
 }
 
-CopyProgressSink* setCopyProgressSink(CopyProgressSink* sink) { return installedSink.exchange(sink); }
+CopyProgressSink* setCopyProgressSink(CopyProgressSink* sink)
+{
+    return installedSink.exchange(sink);
+}
 
 namespace detail {
-CopyProgressSink* currentCopyProgressSink() { return installedSink.load(); }
+CopyProgressSink* currentCopyProgressSink()
+{
+    return installedSink.load();
+}
 } // namespace detail
 } // namespace wincompat

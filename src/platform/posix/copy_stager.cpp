@@ -2,6 +2,8 @@
 
 #include "platform/posix/copy_paths.h"
 #include "platform/posix/copy_syscalls.h"
+#include "platform/posix/make_folders.h"
+#include "platform/posix/unique_dir.h"
 #include "platform/system.h"
 
 #include <algorithm>
@@ -73,18 +75,18 @@ CopyStager::CopyStager(CopyPlan& plan, CopyReporter& reporter, CopyCommitter& co
 // Temporary files of a run that was killed; those of a live process (another job) stay.
 void CopyStager::removeStaleStaging(int dirFd)
 {
-    DIR* d = ::fdopendir(::dup(dirFd));
-    if (d == nullptr)
+    UniqueDir d = readFolderOf(dirFd);
+    if (!d)
         return;
     std::vector<std::string> stale;
-    while (dirent* e = ::readdir(d)) {
+    while (dirent* e = ::readdir(d.get())) {
         if (!isStagingName(e->d_name))
             continue;
         long pid = stagingOwner(e->d_name);
         if (pid > 0 && pid != ::getpid() && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)
             stale.emplace_back(e->d_name);
     }
-    ::closedir(d);
+    d.reset();
     for (const auto& n : stale)
         ::unlinkat(dirFd, n.c_str(), 0);
 }
@@ -101,21 +103,14 @@ CopyStager::FolderRef CopyStager::openDestination(std::size_t index, const std::
         return nullptr; // its parent failed, and said so
     if (!f.exists) {
         if (f.parent == kNoFolder) {
-            // The job's destination and any of its missing parents.
-            std::vector<std::string> missing;
-            std::string path = f.path, parent, last;
-            while (::access(path.c_str(), F_OK) != 0 && errno == ENOENT) {
-                missing.push_back(path);
-                splitPath(path, parent, last);
-                if (parent == path)
-                    break;
-                path = parent;
-            }
-            for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
-                if (::mkdir(it->c_str(), 0777) != 0 && errno != EEXIST)
-                    return reporter_.failErrno("create the folder", *it, errno), nullptr;
-                committer_.createdFolder(*it);
-            }
+            // The job's destination and any of its missing parents, as a new folder is made.
+            const mode_t mode = 0777 & ~currentUmask();
+            std::vector<std::string> made;
+            const DWORD rc = makeFolders(f.path, mode, mode, &made);
+            for (const std::string& folder : made)
+                committer_.createdFolder(folder);
+            if (rc != ERROR_SUCCESS)
+                return reporter_.fail("create the folder", f.path, rc), nullptr;
         } else {
             // Private until its attributes are set when the job commits.
             if (::mkdirat(parentFd, at.c_str(), 0700) != 0)

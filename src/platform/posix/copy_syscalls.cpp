@@ -1,18 +1,11 @@
+// Alone in its file, so that a test program's own definition replaces it at link time.
 #include "platform/posix/copy_syscalls.h"
-
-#include <cstdio>
-#include <unistd.h>
 
 namespace wincompat::detail {
 
-CopySystemCalls realCopySystemCalls()
+const CopySystemCalls& copySystemCalls()
 {
-    return CopySystemCalls{::syncfs, ::fchmod, ::futimens, ::fchmodat, ::utimensat, ::renameat};
-}
-
-CopySystemCalls& copySystemCalls()
-{
-    static CopySystemCalls calls = realCopySystemCalls();
+    static const CopySystemCalls calls = realCopySystemCalls();
     return calls;
 }
 

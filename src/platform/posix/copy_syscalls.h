@@ -1,8 +1,11 @@
 #pragma once
 // The system calls whose failure the copy must report rather than ignore, reached through one
-// table so that tests can make them fail on a healthy disk.
+// table. The product links the real calls (copy_syscalls.cpp); a test program may link a table of
+// its own in its place, to make them fail on a healthy disk.
+#include <cstdio> // renameat
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace wincompat::detail {
 
@@ -15,8 +18,12 @@ struct CopySystemCalls {
     int (*renameat)(int fromDir, const char* from, int toDir, const char* to);
 };
 
-// The calls in force; a test may replace entries and must put the real ones back (realCopySystemCalls()).
-CopySystemCalls& copySystemCalls();
-CopySystemCalls realCopySystemCalls();
+inline CopySystemCalls realCopySystemCalls()
+{
+    return CopySystemCalls{::syncfs, ::fchmod, ::futimens, ::fchmodat, ::utimensat, ::renameat};
+}
+
+// The calls in force.
+const CopySystemCalls& copySystemCalls();
 
 } // namespace wincompat::detail

@@ -8,7 +8,7 @@
 
 namespace wincompat::detail {
 
-DWORD makeFolders(const std::string& path, mode_t leafMode, mode_t parentMode)
+DWORD makeFolders(const std::string& path, mode_t leafMode, mode_t parentMode, std::vector<std::string>* made)
 {
     struct stat st {};
     if (stat(path.c_str(), &st) == 0)
@@ -16,12 +16,14 @@ DWORD makeFolders(const std::string& path, mode_t leafMode, mode_t parentMode)
     if (errno != ENOENT)
         return errorFromErrno(errno);
     if (const std::string up = folderOf(path); up != path) {
-        if (DWORD rc = makeFolders(up, parentMode, parentMode); rc != ERROR_SUCCESS)
+        if (DWORD rc = makeFolders(up, parentMode, parentMode, made); rc != ERROR_SUCCESS)
             return rc;
     }
     if (mkdir(path.c_str(), leafMode) != 0)
         return errno == EEXIST ? ERROR_SUCCESS : errorFromErrno(errno);
     chmod(path.c_str(), leafMode);
+    if (made != nullptr)
+        made->push_back(path);
     return ERROR_SUCCESS;
 }
 

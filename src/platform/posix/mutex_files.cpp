@@ -1,5 +1,6 @@
 #include "platform/posix/mutex_files.h"
 
+#include "platform/posix/unique_dir.h"
 #include "platform/system.h"
 
 #include <QCryptographicHash>
@@ -183,20 +184,18 @@ public:
     // Removes the folder when nothing but the serial file is left in it.
     void removeFolderIfEmpty()
     {
-        UniqueFd copy(dup(folder.fd.get()));
-        DIR* dir = copy ? fdopendir(copy.get()) : nullptr;
-        if (dir == nullptr)
+        UniqueDir dir = readFolderOf(folder.fd.get());
+        if (!dir)
             return;
-        copy.release(); // the stream owns it now
         bool empty = true;
-        while (dirent* entry = readdir(dir)) {
+        while (dirent* entry = readdir(dir.get())) {
             const std::string name = entry->d_name;
             if (name != "." && name != ".." && name != serialName) {
                 empty = false;
                 break;
             }
         }
-        closedir(dir);
+        dir.reset();
         if (empty && unlinkat(folder.fd.get(), serialName, 0) == 0)
             unlinkat(folder.up.get(), folder.leaf.c_str(), AT_REMOVEDIR);
     }

@@ -1,0 +1,12 @@
+#include "support/CopyCallsFault.h"
+
+wincompat::detail::CopySystemCalls& fixtures::copyCalls()
+{
+    static wincompat::detail::CopySystemCalls calls = wincompat::detail::realCopySystemCalls();
+    return calls;
+}
+
+const wincompat::detail::CopySystemCalls& wincompat::detail::copySystemCalls()
+{
+    return fixtures::copyCalls();
+}

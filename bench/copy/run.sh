@@ -10,9 +10,10 @@
 #   CASES="a d e" RUNS=7 bench/copy/run.sh BUILD_DIR
 #   CASES=b TOOLS="ours cp rsync" bench/copy/run.sh BUILD_DIR
 #   BENCH_TMP=/work/tmp bench/copy/run.sh BUILD_DIR   where the trees go (default /tmp; ~7 GiB for c)
-#   GAP=61 TOOLS="ours cp" CASES=a bench/copy/run.sh BUILD_DIR   a pause before each timed run
+#   GAP=400 TOOLS="ours cp" CASES=a bench/copy/run.sh BUILD_DIR   a pause before each timed run
 #
-# On ext4 without a journal, an inode freed less than a minute ago is passed over when a new one is
+# On ext4 without a journal, an inode freed less than a minute ago (six minutes while its part of the
+# inode table has unwritten changes, which new files nearby make) is passed over when a new one is
 # allocated, each one looked at in turn; every tool that writes a new file and renames it (ours,
 # rsync) frees the replaced ones, so back-to-back runs slow down each other's file creation (cp -a
 # rewrites files in place and frees none). GAP lets the freed inodes age first, as they have between

@@ -1,6 +1,7 @@
 // The About and Help buttons of the main window: each shows its box, the box closes with Enter or
 // Escape, and afterwards the window is as it was: same focus, no panel read again.
 #include "app/HelpText.h"
+#include "app/OpenMainWindow.h"
 #include "app/TMainForm.h"
 #include "controls/TLMDButton.h"
 #include "controls/TLMDSimpleLabel.h"
@@ -20,13 +21,7 @@ class AboutAndHelp : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        TApplication::Instance().Reset();
-        TApplication::Instance().SetTitle("Update Utility");
-        form.reset(TApplication::Instance().CreateForm<TMainForm>());
-        form->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
-        form->activateWindow();
-        QTest::qWait(10);
+        ASSERT_NO_FATAL_FAILURE(openMainWindow(form));
         // Every refill of a panel goes through its button's click handler; count them from here.
         for (auto [button, count] :
              {std::pair{form->LMDButton3, &currentReads}, std::pair{form->LMDButton4, &updateReads}}) {

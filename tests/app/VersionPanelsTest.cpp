@@ -1,13 +1,14 @@
 // The two version panels of the real window, run from a program folder of its own with real
 // version resources, driven by mouse clicks and keys as a user drives them.
-#include "InstalledCopy.h"
-#include "app/TMainForm.h"
 #include "app/VersionPanels.h"
+#include "InstalledCopy.h"
+#include "app/OpenMainWindow.h"
+#include "app/TMainForm.h"
 #include "controls/TLMDButton.h"
 #include "framework/TApplication.h"
 #include "framework/TValueListEditor.h"
-#include "support/TempDir.h"
 #include "platform/registry.h"
+#include "support/TempDir.h"
 #include "support/UpdatePath.h"
 #include "version/VersionFixtures.h"
 
@@ -56,13 +57,7 @@ protected:
 
     void open()
     {
-        TApplication::Instance().Reset();
-        TApplication::Instance().SetTitle("Update Utility");
-        form.reset(TApplication::Instance().CreateForm<TMainForm>());
-        form->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
-        form->activateWindow();
-        QTest::qWait(10);
+        ASSERT_NO_FATAL_FAILURE(openMainWindow(form));
         current = form->ValueListEditor1;
         update = form->ValueListEditor2;
     }
@@ -80,7 +75,8 @@ protected:
         Entries e;
         for (int i = 0; i < panel->Strings().Count(); ++i) {
             e.push_back(panel->Strings().Strings(i));
-            const std::string row = panel->item(i, 0)->text().toStdString() + "=" + panel->item(i, 1)->text().toStdString();
+            const std::string row =
+                panel->item(i, 0)->text().toStdString() + "=" + panel->item(i, 1)->text().toStdString();
             EXPECT_EQ(row, e.back()) << "row " << i;
         }
         EXPECT_EQ(panel->rowCount(), panel->RowCount());
@@ -206,8 +202,8 @@ TEST_F(VersionPanels, SelectingRowsByMouseAndArrowKeysKeepsTheRowsInOrder)
         EXPECT_EQ(shown(panel), entriesOf(v14));
         EXPECT_EQ(panel->Row(), 0);
 
-        for (Qt::Key k : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Up, Qt::Key_Down, Qt::Key_Up,
-                          Qt::Key_Up, Qt::Key_Up, Qt::Key_PageDown, Qt::Key_PageUp}) {
+        for (Qt::Key k : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Up, Qt::Key_Down, Qt::Key_Up, Qt::Key_Up,
+                          Qt::Key_Up, Qt::Key_PageDown, Qt::Key_PageUp}) {
             key(k);
             EXPECT_EQ(shown(panel), entriesOf(v14)) << "after key " << k;
         }

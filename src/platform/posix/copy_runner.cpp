@@ -3,6 +3,7 @@
 #include "platform/posix/confirm_dialog.h"
 #include "platform/posix/copy_engine.h"
 #include "platform/posix/error_dialog.h"
+#include "platform/posix/gui_thread_calls.h"
 #include "platform/posix/progress_dialog.h"
 #include "platform/window.h"
 
@@ -29,7 +30,7 @@ DWORD runWithWindows(const FileJob& job)
     QWidget* owner = job.owner ? widgetOf(job.owner)->window() : nullptr;
     std::atomic<bool> cancel{false};
     SharedProgress shared;
-    QObject context; // lives on this thread; the worker posts its questions and its end to it
+    GuiThreadCalls gui; // lives on this thread; the worker posts its questions and its end to it
     QPointer<ProgressDialog> dialog;
 
     JobCallbacks callbacks;
@@ -42,25 +43,19 @@ DWORD runWithWindows(const FileJob& job)
     callbacks.committing = [&finishing] { finishing = true; };
     callbacks.confirm = [&](const Question& question) {
         std::promise<Answer> answer;
-        QMetaObject::invokeMethod(
-            &context,
-            [&] {
-                QWidget* parent = dialog ? static_cast<QWidget*>(dialog.data()) : owner;
-                answer.set_value(ConfirmDialog::ask(parent, QString::fromStdString(job.title), question));
-            },
-            Qt::QueuedConnection);
+        gui.post([&] {
+            QWidget* parent = dialog ? static_cast<QWidget*>(dialog.data()) : owner;
+            answer.set_value(ConfirmDialog::ask(parent, QString::fromStdString(job.title), question));
+        });
         return answer.get_future().get();
     };
     if (!job.has(FOF_NOERRORUI)) {
         callbacks.askOnError = [&](const JobFailure& failure) {
             std::promise<ErrorDecision> answer;
-            QMetaObject::invokeMethod(
-                &context,
-                [&] {
-                    QWidget* parent = dialog ? static_cast<QWidget*>(dialog.data()) : owner;
-                    answer.set_value(ErrorDialog::ask(parent, failure));
-                },
-                Qt::QueuedConnection);
+            gui.post([&] {
+                QWidget* parent = dialog ? static_cast<QWidget*>(dialog.data()) : owner;
+                answer.set_value(ErrorDialog::ask(parent, failure));
+            });
             return answer.get_future().get();
         };
     }
@@ -70,13 +65,10 @@ DWORD runWithWindows(const FileJob& job)
     DWORD result = ERROR_SUCCESS;
     std::thread worker([&] {
         result = runFileJobEngine(job, callbacks, cancel);
-        QMetaObject::invokeMethod(
-            &context,
-            [&] {
-                done = true;
-                loop.quit();
-            },
-            Qt::QueuedConnection);
+        gui.post([&] {
+            done = true;
+            loop.quit();
+        });
     });
 
     // A blink first: a quick job shows no window at all. Meanwhile the caller's windows repaint but
@@ -99,7 +91,7 @@ DWORD runWithWindows(const FileJob& job)
                     dialog->showProgress(shared.progress, QString::fromStdString(shared.current));
             };
             update();
-            QObject::connect(&refresh, &QTimer::timeout, &context, update);
+            QObject::connect(&refresh, &QTimer::timeout, &gui, update);
             refresh.start(100);
             dialog->show();
         }

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QObject>
+#include <deque>
+#include <functional>
+#include <mutex>
+
+namespace wincompat::detail {
+
+// Runs calls posted from worker threads on the thread this object lives on. The calls wait in a
+// queue of our own, under a standard mutex, and only a bare wake-up goes through Qt's event queue:
+// the closures then change threads under a lock the race checker can see, which Qt's own are not.
+class GuiThreadCalls : public QObject {
+    Q_OBJECT
+public:
+    // Any thread. The call runs when this object's thread next handles its events.
+    void post(std::function<void()> call);
+
+private:
+    Q_INVOKABLE void runPending();
+
+    std::mutex mutex_;
+    std::deque<std::function<void()>> pending_;
+};
+
+} // namespace wincompat::detail

@@ -12,7 +12,6 @@
 #include <QPointer>
 #include <QThread>
 #include <QTimer>
-#include <future>
 #include <mutex>
 #include <thread>
 
@@ -41,22 +40,15 @@ DWORD runWithWindows(const FileJob& job)
     };
     std::atomic<bool> finishing{false};
     callbacks.committing = [&finishing] { finishing = true; };
+    // Questions are asked over the progress window once it shows, else over the caller's window.
+    auto parentWindow = [&]() -> QWidget* { return dialog ? static_cast<QWidget*>(dialog.data()) : owner; };
     callbacks.confirm = [&](const Question& question) {
-        std::promise<Answer> answer;
-        gui.post([&] {
-            QWidget* parent = dialog ? static_cast<QWidget*>(dialog.data()) : owner;
-            answer.set_value(ConfirmDialog::ask(parent, QString::fromStdString(job.title), question));
-        });
-        return answer.get_future().get();
+        return gui.callAndWait(
+            [&] { return ConfirmDialog::ask(parentWindow(), QString::fromStdString(job.title), question); });
     };
     if (!job.has(FOF_NOERRORUI)) {
         callbacks.askOnError = [&](const JobFailure& failure) {
-            std::promise<ErrorDecision> answer;
-            gui.post([&] {
-                QWidget* parent = dialog ? static_cast<QWidget*>(dialog.data()) : owner;
-                answer.set_value(ErrorDialog::ask(parent, failure));
-            });
-            return answer.get_future().get();
+            return gui.callAndWait([&] { return ErrorDialog::ask(parentWindow(), failure); });
         };
     }
 

@@ -3,6 +3,7 @@
 #include <QObject>
 #include <deque>
 #include <functional>
+#include <future>
 #include <mutex>
 
 namespace wincompat::detail {
@@ -15,6 +16,15 @@ class GuiThreadCalls : public QObject {
 public:
     // Any thread. The call runs when this object's thread next handles its events.
     void post(std::function<void()> call);
+
+    // From any thread but this object's own, which would wait for itself: runs the call here and
+    // hands back what it returns.
+    template <typename Call> auto callAndWait(Call call)
+    {
+        std::promise<decltype(call())> result;
+        post([&] { result.set_value(call()); });
+        return result.get_future().get();
+    }
 
 private:
     Q_INVOKABLE void runPending();

@@ -1,6 +1,6 @@
 #include "about/AboutLayout.h"
 
-#include "controls/TLMDSimpleLabel.h"
+#include "controls/labels/TLMDSimpleLabel.h"
 
 void AboutLayout::PlaceLabel(TLMDSimpleLabel* label, const std::string& text, int gap)
 {

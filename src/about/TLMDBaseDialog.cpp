@@ -1,7 +1,7 @@
 #include "about/TLMDBaseDialog.h"
 
 #include "controls/LMDTypes.h"
-#include "controls/TLMDButton.h"
+#include "controls/buttons/TLMDButton.h"
 #include "framework/TApplication.h"
 #include "framework/TForm.h"
 

@@ -1,9 +1,9 @@
 #pragma once
 // What the library's dialogs share: the caption, placement, an optional custom button, hints,
 // the caption gradient and the opening effect, and showing a built window modally.
-#include "about/DialogPlacement.h"
+#include "about/parts/DialogPlacement.h"
 #include "about/TLMDContainerComponent.h"
-#include "framework/TStrings.h"
+#include "framework/core/TStrings.h"
 
 #include <functional>
 #include <string>

@@ -1,6 +1,6 @@
 #include "about/TLMDContainerComponent.h"
 
-#include "framework/Exceptions.h"
+#include "framework/core/Exceptions.h"
 
 TLMDContainerComponent::TLMDContainerComponent(TComponent* owner) : TLMDCustomComponent(owner) {}
 

@@ -1,6 +1,6 @@
 #pragma once
 // A non-visual component with a link to an image list and the pictures chosen from it.
-#include "framework/TLMDCustomComponent.h"
+#include "framework/core/TLMDCustomComponent.h"
 
 class TLMDContainerComponent : public TLMDCustomComponent {
 public:

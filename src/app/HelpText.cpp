@@ -1,6 +1,6 @@
 #include "app/HelpText.h"
 
-#include "app/MakerContacts.h"
+#include "update/MakerContacts.h"
 
 std::string HelpText()
 {

@@ -2,33 +2,28 @@
 
 #include "about/TLMDAboutDlg.h"
 #include "app/HelpText.h"
-#include "app/MainFormDescription.h"
-#include "app/UpdateProcedure.h"
-#include "app/VersionPanels.h"
+#include "update/MainFormDescription.h"
+#include "update/UpdateProcedure.h"
+#include "update/VersionPanels.h"
 #include "app/WindowUpdateDialogs.h"
 #include "controls/StyledControls.h"
-#include "controls/TLMDButton.h"
-#include "controls/TLMDLabel.h"
-#include "controls/TLMDSpeedButton.h"
-#include "framework/Exceptions.h"
-#include "framework/MessageDialog.h"
-#include "framework/StdControls.h"
+#include "controls/buttons/TLMDButton.h"
+#include "controls/labels/TLMDLabel.h"
+#include "controls/buttons/TLMDSpeedButton.h"
+#include "framework/core/Exceptions.h"
+#include "framework/widgets/MessageDialog.h"
+#include "framework/widgets/StdControls.h"
 #include "framework/TApplication.h"
-#include "framework/TValueListEditor.h"
+#include "framework/widgets/TValueListEditor.h"
 #include "platform/system.h"
 #include "settings/SettingsPaths.h"
 #include "settings/TLMDIniCtrl.h"
 #include "shell/TabfFileOperation.h"
 #include "shell/TabfOneInstance.h"
+#include "update/ProgramFolder.h"
 #include "version/TSMVersionInfo.h"
 
 static void initResources() { Q_INIT_RESOURCE(resources); }
-
-std::string ProgramFolder()
-{
-    // The folder keeps its trailing delimiter.
-    return settings::ExtractFilePath(wincompat::moduleFileName());
-}
 
 void RegisterMainFormClasses()
 {

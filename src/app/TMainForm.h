@@ -3,7 +3,7 @@
 // update itself.
 #include "framework/TForm.h"
 
-#include "framework/DateTime.h"
+#include "framework/core/DateTime.h"
 
 #include <functional>
 #include <string>
@@ -77,7 +77,5 @@ private:
     static void clickFromCode(TLMDButton* button);
 };
 
-// The folder of the utility's own executable, ending with the path delimiter.
-std::string ProgramFolder();
 // Makes the window's control and component classes known to the loader.
 void RegisterMainFormClasses();

@@ -1,7 +1,7 @@
 #include "app/UpdateUtility.h"
 
 #include "app/TMainForm.h"
-#include "framework/DateTime.h"
+#include "framework/core/DateTime.h"
 #include "framework/TApplication.h"
 
 #include <QIcon>

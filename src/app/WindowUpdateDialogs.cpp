@@ -1,6 +1,6 @@
 #include "app/WindowUpdateDialogs.h"
 
-#include "framework/MessageDialog.h"
+#include "framework/widgets/MessageDialog.h"
 
 int WindowUpdateDialogs::Confirm(const std::string& question)
 {

@@ -1,6 +1,6 @@
 #pragma once
 // The update's questions and notices as message boxes over the window.
-#include "app/UpdateProcedure.h"
+#include "update/UpdateProcedure.h"
 
 class WindowUpdateDialogs : public UpdateDialogs {
 public:

@@ -2,8 +2,8 @@
 // with its syntax, its output and its exit codes, except that a usage error exits with 2.
 #include "cli/Commands.h"
 
-#include "framework/Exceptions.h"
-#include "framework/HexText.h"
+#include "framework/core/Exceptions.h"
+#include "framework/core/HexText.h"
 #include "platform/registry.h"
 #include "platform/system.h"
 #include "settings/UniqueRegKey.h"

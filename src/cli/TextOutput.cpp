@@ -1,6 +1,6 @@
 #include "cli/TextOutput.h"
 
-#include "app/VersionPanels.h"
+#include "update/VersionPanels.h"
 
 #include <cstdio>
 

@@ -2,7 +2,7 @@
 #include "cli/Commands.h"
 #include "cli/TextOutput.h"
 
-#include "framework/Exceptions.h"
+#include "framework/core/Exceptions.h"
 #include "version/TSMVersionInfo.h"
 
 #include <charconv>

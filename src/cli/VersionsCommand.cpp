@@ -1,5 +1,5 @@
 // versions: what the utility's two version panels would show, computed by the panels' own code.
-#include "app/VersionPanels.h"
+#include "update/VersionPanels.h"
 #include "cli/Commands.h"
 #include "cli/ProgramFolderOption.h"
 #include "cli/TextOutput.h"

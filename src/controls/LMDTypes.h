@@ -1,7 +1,7 @@
 #pragma once
 // Enumerations shared by the styled controls, in their ordinal order, and the stored spelling of
 // an enumeration value.
-#include "framework/Exceptions.h"
+#include "framework/core/Exceptions.h"
 
 #include <array>
 #include <string>

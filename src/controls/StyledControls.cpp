@@ -1,10 +1,10 @@
 #include "controls/StyledControls.h"
 
-#include "controls/TLMDButton.h"
-#include "controls/TLMDLabel.h"
-#include "controls/TLMDSimpleLabel.h"
-#include "controls/TLMDSpeedButton.h"
-#include "framework/FormDescription.h"
+#include "controls/buttons/TLMDButton.h"
+#include "controls/labels/TLMDLabel.h"
+#include "controls/labels/TLMDSimpleLabel.h"
+#include "controls/buttons/TLMDSpeedButton.h"
+#include "framework/core/FormDescription.h"
 
 void RegisterStyledControls()
 {

@@ -1,7 +1,8 @@
 #include "controls/TLMDBevel.h"
+#include "framework/SystemColors.h"
 
 #include "controls/LMDTypes.h"
-#include "framework/TComponent.h"
+#include "framework/core/TComponent.h"
 
 #include <QPainter>
 

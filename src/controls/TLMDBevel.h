@@ -2,7 +2,7 @@
 // The frame of a caption label: outer and inner bevel lines with border rings between them. Its
 // width in pixels is kept up to date after every change.
 #include "controls/TLMDObject.h"
-#include "framework/TColor.h"
+#include "framework/core/TColor.h"
 
 #include <QRect>
 #include <algorithm>

@@ -1,7 +1,7 @@
 #include "framework/TApplication.h"
 
 #include "framework/ErrorBox.h"
-#include "framework/Exceptions.h"
+#include "framework/core/Exceptions.h"
 #include "framework/TForm.h"
 #include "platform/system.h"
 #include "platform/user.h"
@@ -16,6 +16,7 @@ TQtApplication::TQtApplication(int& argc, char** argv) : QApplication(argc, argv
     QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
                                {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
     QFont::insertSubstitutions(QStringLiteral("Arial"), {QStringLiteral("Liberation Sans")});
+    wincompat::showFileOperationWindows();
 }
 
 bool TQtApplication::notify(QObject* receiver, QEvent* event)

@@ -1,6 +1,7 @@
 #include "framework/TControl.h"
+#include "framework/SystemColors.h"
 
-#include "framework/Exceptions.h"
+#include "framework/core/Exceptions.h"
 
 #include <QGuiApplication>
 #include <QPalette>

@@ -1,8 +1,8 @@
 #pragma once
 // What every visual control shares: a widget, its place in the parent (in 96-dpi pixels,
 // scaled to the screen), caption, colour, font, tab order and tab stop.
-#include "framework/TColor.h"
-#include "framework/TComponent.h"
+#include "framework/core/TColor.h"
+#include "framework/core/TComponent.h"
 
 #include <QFont>
 #include <QString>

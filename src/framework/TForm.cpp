@@ -1,6 +1,6 @@
 #include "framework/TForm.h"
 
-#include "framework/Exceptions.h"
+#include "framework/core/Exceptions.h"
 #include "framework/TApplication.h"
 #include "platform/window.h"
 

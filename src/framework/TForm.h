@@ -1,7 +1,7 @@
 #pragma once
 // A top-level window built from a stored description: its controls and non-visual
 // components are created, receive their stored properties, then all are told they are loaded.
-#include "framework/FormDescription.h"
+#include "framework/core/FormDescription.h"
 #include "framework/TControl.h"
 
 #include <QWidget>

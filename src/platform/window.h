@@ -8,6 +8,11 @@
 #include <QWidget>
 
 namespace wincompat {
+
+// Lets this process's shell file operations show their progress window, questions and error dialog.
+// A GUI program calls it once at start; without it (a console program) a job runs with no window.
+void showFileOperationWindows();
+
 #ifdef _WIN32
 inline HWND handleOf(QWidget* widget)
 {

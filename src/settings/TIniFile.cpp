@@ -1,6 +1,6 @@
 #include "settings/TIniFile.h"
 
-#include "framework/Exceptions.h"
+#include "framework/core/Exceptions.h"
 #include "platform/profile.h"
 
 #include <cstring>

@@ -1,7 +1,7 @@
 #include "settings/TLMDIniCtrl.h"
 
-#include "framework/Exceptions.h"
-#include "framework/HexText.h"
+#include "framework/core/Exceptions.h"
+#include "framework/core/HexText.h"
 #include "platform/system.h"
 #include "settings/SettingsPaths.h"
 #include "settings/TIniFile.h"

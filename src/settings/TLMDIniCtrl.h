@@ -3,7 +3,7 @@
 // below a base key or in an INI file. Every call opens its back end, does one read or one write
 // and closes it again; only the name of the last section used is kept between calls.
 #include "platform/registry.h"
-#include "framework/TLMDCustomComponent.h"
+#include "framework/core/TLMDCustomComponent.h"
 
 #include <functional>
 #include <string>

@@ -1,6 +1,6 @@
 #include "settings/TRegistry.h"
 
-#include "framework/Exceptions.h"
+#include "framework/core/Exceptions.h"
 
 #include <cstring>
 #include <vector>

@@ -1,7 +1,7 @@
 #pragma once
 // The base of the library's non-visual components: an About text for the designer, never
 // stored and without effect when the program runs.
-#include "framework/TComponent.h"
+#include "framework/core/TComponent.h"
 
 #include <string>
 

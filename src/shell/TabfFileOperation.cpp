@@ -1,6 +1,6 @@
 #include "shell/TabfFileOperation.h"
 
-#include "framework/Exceptions.h"
+#include "framework/core/Exceptions.h"
 #include "platform/shell.h"
 #include "platform/system.h"
 

@@ -1,8 +1,8 @@
 #pragma once
 // A copy, move, delete or rename over a list of sources, handed to the shell's file operation
 // in one request; the shell shows the progress and error windows.
-#include "framework/TComponent.h"
-#include "framework/TStrings.h"
+#include "framework/core/TComponent.h"
+#include "framework/core/TStrings.h"
 
 #include <cstdint>
 #include <functional>

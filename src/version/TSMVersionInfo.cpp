@@ -1,6 +1,6 @@
 #include "version/TSMVersionInfo.h"
 
-#include "framework/Exceptions.h"
+#include "framework/core/Exceptions.h"
 #include "platform/system.h"
 #include "platform/version.h"
 

@@ -1,8 +1,8 @@
 #pragma once
 // Reads the version resource of one executable file when its name is assigned and hands out the
 // ten well-known strings, the four parts of the file version and the file date.
-#include "framework/DateTime.h"
-#include "framework/TComponent.h"
+#include "framework/core/DateTime.h"
+#include "framework/core/TComponent.h"
 #include "platform/version.h"
 
 #include <cstdint>

@@ -2,8 +2,8 @@
 // and closed with the keyboard or the mouse from the test.
 #include "about/TLMDAboutDlg.h"
 #include "about/TLMDApplication.h"
-#include "controls/TLMDSimpleLabel.h"
-#include "framework/StdControls.h"
+#include "controls/labels/TLMDSimpleLabel.h"
+#include "framework/widgets/StdControls.h"
 #include "framework/TApplication.h"
 #include "framework/TForm.h"
 #include "support/ModalScript.h"

@@ -1,6 +1,6 @@
 // The machine lines at the foot of the About box, and where a dialog goes on the screen.
-#include "about/DialogPlacement.h"
-#include "about/SystemInfoText.h"
+#include "about/parts/DialogPlacement.h"
+#include "about/parts/SystemInfoText.h"
 #include "platform/sysinfo.h"
 
 #include <fstream>

@@ -1,6 +1,6 @@
 // The About box's own numbering of version values, on this test program's embedded block (built
 // exactly as the utility's) and on PE files made by the project's writer.
-#include "about/VersionInfoLookup.h"
+#include "about/parts/VersionInfoLookup.h"
 #include "about/TLMDAboutDlg.h"
 #include "support/VersionReadFault.h"
 #include "support/TempDir.h"

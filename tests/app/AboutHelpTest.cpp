@@ -3,10 +3,10 @@
 #include "app/HelpText.h"
 #include "app/OpenMainWindow.h"
 #include "app/TMainForm.h"
-#include "controls/TLMDButton.h"
-#include "controls/TLMDSimpleLabel.h"
+#include "controls/buttons/TLMDButton.h"
+#include "controls/labels/TLMDSimpleLabel.h"
 #include "framework/TApplication.h"
-#include "framework/TValueListEditor.h"
+#include "framework/widgets/TValueListEditor.h"
 #include "support/ModalScript.h"
 #include "support/TempDir.h"
 

@@ -1,12 +1,13 @@
 // The main window as a user meets it: layout, fonts, focus, keys, the logo and the copy job's
 // source and destination, on the offscreen platform with the real event loop.
 #include "app/TMainForm.h"
-#include "controls/TLMDButton.h"
-#include "controls/TLMDLabel.h"
-#include "framework/JpegImage.h"
-#include "framework/StdControls.h"
+#include "update/ProgramFolder.h"
+#include "controls/buttons/TLMDButton.h"
+#include "controls/labels/TLMDLabel.h"
+#include "framework/pictures/JpegImage.h"
+#include "framework/widgets/StdControls.h"
 #include "framework/TApplication.h"
-#include "framework/TValueListEditor.h"
+#include "framework/widgets/TValueListEditor.h"
 #include "platform/registry.h"
 #include "shell/TabfFileOperation.h"
 #include "support/ModalScript.h"

@@ -1,6 +1,7 @@
 // An error raised while the window is created is shown like any handler's, and the window opens.
 #include "app/TMainForm.h"
-#include "framework/StdControls.h"
+#include "update/ProgramFolder.h"
+#include "framework/widgets/StdControls.h"
 #include "framework/TApplication.h"
 #include "platform/registry.h"
 #include "support/ModalScript.h"

@@ -1,11 +1,11 @@
 // The update from the window: the questions, the copy with its progress window, the completion
 // notice, "LastUpdate" and the closing of the window, with the real boxes answered from the test.
-#include "app/UpdateProcedure.h"
+#include "update/UpdateProcedure.h"
 #include "app/TMainForm.h"
-#include "app/VersionPanels.h"
-#include "controls/TLMDButton.h"
+#include "update/VersionPanels.h"
+#include "controls/buttons/TLMDButton.h"
 #include "framework/TApplication.h"
-#include "framework/TValueListEditor.h"
+#include "framework/widgets/TValueListEditor.h"
 #include "platform/copyprogress.h"
 #include "settings/TLMDIniCtrl.h"
 #include "shell/TabfFileOperation.h"

@@ -1,12 +1,13 @@
 // The two version panels of the real window, run from a program folder of its own with real
 // version resources, driven by mouse clicks and keys as a user drives them.
-#include "app/VersionPanels.h"
+#include "update/VersionPanels.h"
 #include "InstalledCopy.h"
 #include "app/OpenMainWindow.h"
 #include "app/TMainForm.h"
-#include "controls/TLMDButton.h"
+#include "update/ProgramFolder.h"
+#include "controls/buttons/TLMDButton.h"
 #include "framework/TApplication.h"
-#include "framework/TValueListEditor.h"
+#include "framework/widgets/TValueListEditor.h"
 #include "platform/registry.h"
 #include "support/TempDir.h"
 #include "support/UpdatePath.h"

@@ -2,7 +2,7 @@
 #include "ArtworkTestSupport.h"
 
 #include "Bitmap16Writer.h"
-#include "framework/Bitmap16.h"
+#include "framework/pictures/Bitmap16.h"
 
 #include <QRandomGenerator>
 

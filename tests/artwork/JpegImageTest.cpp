@@ -1,7 +1,7 @@
 // The JPEG decoder: pictures from another encoder, and damage that must not end the program.
 #include "ArtworkTestSupport.h"
 
-#include "framework/JpegImage.h"
+#include "framework/pictures/JpegImage.h"
 
 #include <QBuffer>
 #include <QImageWriter>

@@ -2,8 +2,8 @@
 #include "ArtworkTestSupport.h"
 
 #include "Bitmap16Writer.h"
-#include "framework/Bitmap16.h"
-#include "framework/JpegImage.h"
+#include "framework/pictures/Bitmap16.h"
+#include "framework/pictures/JpegImage.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // tallyrune-updatectl update: the window's update from a terminal or a script, with its exit
 // statuses, its prompts on a real pseudo-terminal and its JSON report.
 #include "RunUpdatectl.h"
-#include "app/UpdateProcedure.h"
+#include "update/UpdateProcedure.h"
 #include "support/UpdateInstall.h"
 #include "support/UpdatePath.h"
 

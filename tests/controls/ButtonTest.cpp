@@ -2,10 +2,11 @@
 // active button's frame and focus rectangle, the pressed shift, the glyph cell per state, and
 // clicking by mouse and keys.
 #include "Pixels.h"
-#include "controls/TLMDButton.h"
-#include "controls/TLMDGlyphCache.h"
-#include "controls/TLMDSpeedButton.h"
-#include "framework/StdControls.h"
+#include "framework/SystemColors.h"
+#include "controls/buttons/TLMDButton.h"
+#include "controls/buttons/TLMDGlyphCache.h"
+#include "controls/buttons/TLMDSpeedButton.h"
+#include "framework/widgets/StdControls.h"
 #include "framework/TForm.h"
 
 #include <QLineEdit>

@@ -1,8 +1,9 @@
 // The caption labels as the window uses them: the title label's size and where its copies stand,
 // the placement rules with and without sizing to the text, and the link label.
 #include "Pixels.h"
-#include "controls/TLMDLabel.h"
-#include "controls/TLMDSimpleLabel.h"
+#include "framework/SystemColors.h"
+#include "controls/labels/TLMDLabel.h"
+#include "controls/labels/TLMDSimpleLabel.h"
 
 #include <QFontMetrics>
 #include <QLineEdit>

@@ -1,8 +1,9 @@
 // Text effects drawn into images: each style's copies, where they stand and in which colour,
 // the disabled looks, turned text and measuring against drawing.
 #include "Pixels.h"
-#include "controls/EffectText.h"
-#include "controls/TLMDFxCaption.h"
+#include "framework/SystemColors.h"
+#include "controls/labels/EffectText.h"
+#include "controls/labels/TLMDFxCaption.h"
 
 #include <QPainter>
 #include <functional>

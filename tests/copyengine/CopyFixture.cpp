@@ -1,6 +1,6 @@
 #include "CopyFixture.h"
 
-#include "platform/posix/copy_engine.h"
+#include "platform/fileop/copy_engine.h"
 
 #include <fcntl.h>
 #include <sys/mount.h>
@@ -56,7 +56,7 @@ std::vector<std::string> stagingLeftovers(const fs::path& root)
     std::error_code ec;
     for (auto it = fs::recursive_directory_iterator(root, ec); !ec && it != fs::recursive_directory_iterator();
          it.increment(ec))
-        if (wincompat::detail::isStagingName(it->path().filename().c_str()))
+        if (wincompat::fileop::isStagingName(it->path().filename().c_str()))
             found.push_back(it->path().string());
     return found;
 }

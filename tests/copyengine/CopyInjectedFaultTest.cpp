@@ -4,7 +4,7 @@
 #include "CopyFixture.h"
 
 #include "platform/copyprogress.h"
-#include "platform/posix/copy_engine.h"
+#include "platform/fileop/copy_engine.h"
 #include "support/CopyCallsFault.h"
 
 #include <atomic>
@@ -13,8 +13,8 @@
 #include <gtest/gtest.h>
 #include <thread>
 
-using wincompat::detail::CopySystemCalls;
-using wincompat::detail::realCopySystemCalls;
+using wincompat::fileop::CopySystemCalls;
+using wincompat::fileop::realCopySystemCalls;
 
 namespace {
 
@@ -203,31 +203,31 @@ TEST(CopyInjectedFaults, EveryCallbackRunsAloneWhileThreadsStage)
             ++overlaps;
         std::this_thread::sleep_for(std::chrono::microseconds(50));
     };
-    wincompat::detail::JobCallbacks callbacks;
-    callbacks.confirm = [&](const wincompat::detail::Question&) {
+    wincompat::fileop::JobCallbacks callbacks;
+    callbacks.confirm = [&](const wincompat::fileop::Question&) {
         enter();
         ++questions;
         --inside;
-        return wincompat::detail::Answer::Yes;
+        return wincompat::fileop::Answer::Yes;
     };
-    callbacks.askOnError = [&](const wincompat::detail::JobFailure& f) {
+    callbacks.askOnError = [&](const wincompat::fileop::JobFailure& f) {
         enter();
         ++failures;
         EXPECT_EQ(f.code, ERROR_ACCESS_DENIED);
         --inside;
-        return wincompat::detail::ErrorDecision::Skip;
+        return wincompat::fileop::ErrorDecision::Skip;
     };
     callbacks.progress = [&](const wincompat::CopyProgress&, const std::string&) {
         enter();
         ++reports;
         --inside;
     };
-    wincompat::detail::FileJob job;
+    wincompat::fileop::FileJob job;
     job.flags = FOF_NOCONFIRMMKDIR; // asks before replacing
     job.sources = {(t / "u" / "*.*").string()};
     job.destinations = {(t / "p").string()};
     std::atomic<bool> cancel{false};
-    EXPECT_EQ(wincompat::detail::runFileJobEngine(job, callbacks, cancel), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(wincompat::fileop::runFileJobEngine(job, callbacks, cancel), ERROR_ACCESS_DENIED);
     EXPECT_EQ(overlaps, 0);
     EXPECT_EQ(questions, 40);
     EXPECT_EQ(failures, 207) << "each file, then each folder's times when the job commits";

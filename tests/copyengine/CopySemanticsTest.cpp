@@ -1,7 +1,7 @@
 // What a copy does with real files: the update's request and the other operations and flags.
 #include "CopyFixture.h"
 
-#include "platform/posix/wildcard.h"
+#include "platform/fileop/phases/wildcard.h"
 #include "platform/system.h"
 #include "shell/TabfFileOperation.h"
 
@@ -9,7 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-using wincompat::detail::matchesWildcard;
+using wincompat::fileop::matchesWildcard;
 
 namespace {
 constexpr time_t kOld = 1000000000;    // 2001

@@ -1,6 +1,6 @@
 // The copy's worker asks its questions and reports its end through this queue. Under the race
 // checker these tests also show that what a worker builds is seen whole on the window's thread.
-#include "platform/posix/gui_thread_calls.h"
+#include "platform/gui/gui_thread_calls.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-using wincompat::detail::GuiThreadCalls;
+using wincompat::gui::GuiThreadCalls;
 
 namespace {
 

@@ -1,5 +1,5 @@
-#include "framework/DateTime.h"
-#include "framework/Exceptions.h"
+#include "framework/core/DateTime.h"
+#include "framework/core/Exceptions.h"
 #include "platform/system.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // The message loop's error box: its text, caption and icon, the windows it disables and restores,
 // and the silent abort.
 #include "framework/ErrorBox.h"
-#include "framework/Exceptions.h"
+#include "framework/core/Exceptions.h"
 #include "framework/TApplication.h"
 #include "support/ModalScript.h"
 

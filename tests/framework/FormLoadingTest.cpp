@@ -1,7 +1,7 @@
 // Loading a window from its description: properties first, then every Loaded, then OnCreate;
 // errors that leave a handler are shown and the program goes on.
-#include "framework/Exceptions.h"
-#include "framework/StdControls.h"
+#include "framework/core/Exceptions.h"
+#include "framework/widgets/StdControls.h"
 #include "framework/TApplication.h"
 #include "framework/TForm.h"
 

@@ -1,5 +1,5 @@
 // The hex codec of stored binary values.
-#include "framework/HexText.h"
+#include "framework/core/HexText.h"
 
 #include <gtest/gtest.h>
 

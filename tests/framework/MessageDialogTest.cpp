@@ -1,8 +1,8 @@
 // The message dialog as a user meets it: its layout from the font's average character size, its keys,
 // its close box and its Ctrl+C text, answered through the real widgets.
-#include "framework/MessageDialog.h"
+#include "framework/widgets/MessageDialog.h"
 #include "framework/TApplication.h"
-#include "framework/TMessageForm.h"
+#include "framework/widgets/TMessageForm.h"
 #include "platform/desktop.h"
 #include "support/ModalScript.h"
 

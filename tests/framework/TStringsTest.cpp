@@ -1,4 +1,4 @@
-#include "framework/TStrings.h"
+#include "framework/core/TStrings.h"
 
 #include <gtest/gtest.h>
 

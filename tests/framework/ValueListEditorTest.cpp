@@ -1,6 +1,6 @@
 // The key/value grid in a real window: entries, which cells may become current through the mouse
 // and the arrow keys, the exit event, editing, and deletions requested from inside a deletion.
-#include "framework/TValueListEditor.h"
+#include "framework/widgets/TValueListEditor.h"
 
 #include <QApplication>
 #include <QKeyEvent>

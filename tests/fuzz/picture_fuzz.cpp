@@ -1,7 +1,7 @@
 // Fuzz entry over the picture decoders: the 16-colour bitmap reader and the JPEG decoder. Whatever
 // the bytes, each gives a well-formed image or a null one, never a crash or an overrun.
-#include "framework/Bitmap16.h"
-#include "framework/JpegImage.h"
+#include "framework/pictures/Bitmap16.h"
+#include "framework/pictures/JpegImage.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,7 +1,7 @@
 // Fuzz entry over the version reader: the PE and ELF walk down to the version resource, the block
 // built from it, and the lookups the version component makes. Every value handed out must lie
 // inside the block.
-#include "platform/posix/version_block.h"
+#include "platform/version/version_block.h"
 
 #include <cstdio>
 #include <cstring>

@@ -4,7 +4,7 @@
 
 #include "app/TMainForm.h"
 #include "app/UpdateUtility.h"
-#include "framework/FormDescription.h"
+#include "framework/core/FormDescription.h"
 #include "framework/TApplication.h"
 #include "framework/TForm.h"
 #include "platform/mutex.h"

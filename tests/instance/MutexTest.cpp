@@ -3,7 +3,7 @@
 #include "InstanceTestSupport.h"
 
 #include "platform/mutex.h"
-#include "platform/posix/mutex_files.h"
+#include "platform/mutex/mutex_files.h"
 #include "platform/system.h"
 #include "support/TempDir.h"
 
@@ -26,7 +26,7 @@ protected:
     std::string lockFolder()
     {
         DWORD error = 0;
-        return wincompat::detail::mutexFolder(error);
+        return wincompat::mutex::mutexFolder(error);
     }
 
     instance_test::PrivateRuntimeDir runtime;
@@ -173,7 +173,7 @@ TEST_F(NamedMutex, NamesStayInsideTheirFolderAndApart)
                                             std::string(600, 'x') + "y"};
     std::set<std::string> stems;
     for (const auto& name : names) {
-        const std::string stem = wincompat::detail::mutexFileStem(name);
+        const std::string stem = wincompat::mutex::mutexFileStem(name);
         EXPECT_EQ(stem.find('/'), std::string::npos) << name;
         EXPECT_LE(stem.size() + std::string(".handles").size(), 255u) << name;
         if (!stem.empty()) {

@@ -1,5 +1,5 @@
 // Names compared without regard to case: registry keys and values, INI sections and keys.
-#include "platform/posix/case_fold.h"
+#include "platform/base/case_fold.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The ELF walk over images laid out by hand, 32 and 64 bits, at the edges of the header fields.
 #include "PlatformTestSupport.h"
 
-#include "platform/posix/elf_image.h"
+#include "platform/version/elf_image.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // inside and one step beyond.
 #include "PlatformTestSupport.h"
 
-#include "platform/posix/pe_image.h"
+#include "platform/version/pe_image.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 // Byte surgery on fixture images and the version calls over bytes in memory.
-#include "platform/posix/version_block.h"
-#include "platform/posix/version_source.h"
+#include "platform/version/version_block.h"
+#include "platform/version/version_source.h"
 #include "verwriter/PeWriter.h"
 
 #include <cstdint>

@@ -1,5 +1,5 @@
 // File-name patterns as Windows reads them.
-#include "platform/posix/wildcard.h"
+#include "platform/fileop/phases/wildcard.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -7,8 +7,8 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
-using wincompat::detail::hasWildcards;
-using wincompat::detail::matchesWildcard;
+using wincompat::fileop::hasWildcards;
+using wincompat::fileop::matchesWildcard;
 
 TEST(Wildcard, MatchesAsWindowsDoes)
 {

@@ -3,7 +3,7 @@
 // keep the stored form they have always had.
 #include "SettingsTestSupport.h"
 
-#include "framework/Exceptions.h"
+#include "framework/core/Exceptions.h"
 #include "platform/profile.h"
 #include "platform/registry.h"
 #include "settings/TLMDIniCtrl.h"

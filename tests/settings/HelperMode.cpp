@@ -3,7 +3,7 @@
 // store in another process, as another user (nobody), or many times at once.
 #include "SettingsTestSupport.h"
 
-#include "framework/Exceptions.h"
+#include "framework/core/Exceptions.h"
 #include "platform/profile.h"
 #include "platform/system.h"
 #include "settings/TLMDIniCtrl.h"

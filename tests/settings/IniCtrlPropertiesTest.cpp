@@ -1,5 +1,5 @@
 // The settings store's properties, their setters and the stored-description spelling.
-#include "framework/Exceptions.h"
+#include "framework/core/Exceptions.h"
 #include "settings/SettingsPaths.h"
 #include "settings/TLMDIniCtrl.h"
 

@@ -1,7 +1,7 @@
 // The settings store on its registry back end, configured as the utility's main window does it.
 #include "SettingsTestSupport.h"
 
-#include "framework/Exceptions.h"
+#include "framework/core/Exceptions.h"
 #include "platform/registry.h"
 #include "settings/TLMDIniCtrl.h"
 #include "settings/TRegistry.h"

@@ -1,5 +1,5 @@
 // Where the INI back end looks when the Windows or system folder is too long to look up: nowhere.
-#include "framework/Exceptions.h"
+#include "framework/core/Exceptions.h"
 #include "platform/profile.h"
 #include "platform/system.h"
 #include "settings/TLMDIniCtrl.h"

@@ -1,7 +1,7 @@
 // INI files: the platform's profile functions and the settings store on its INI back end.
 #include "SettingsTestSupport.h"
 
-#include "framework/Exceptions.h"
+#include "framework/core/Exceptions.h"
 #include "platform/profile.h"
 #include "platform/system.h"
 #include "settings/SettingsPaths.h"

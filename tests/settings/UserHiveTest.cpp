@@ -2,7 +2,7 @@
 // link, file or folder that the other user places is never read, written or replayed as ours.
 #include "SettingsTestSupport.h"
 
-#include "framework/Exceptions.h"
+#include "framework/core/Exceptions.h"
 #include "platform/registry.h"
 #include "settings/TLMDIniCtrl.h"
 #include "support/TempDir.h"

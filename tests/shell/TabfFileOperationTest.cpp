@@ -1,6 +1,6 @@
 // The copy job's request, seen through a shell call of the test's own.
 #include "platform/shell.h"
-#include "framework/Exceptions.h"
+#include "framework/core/Exceptions.h"
 #include "platform/system.h"
 #include "shell/TabfFileOperation.h"
 

@@ -1,12 +1,12 @@
 #include "support/CopyCallsFault.h"
 
-wincompat::detail::CopySystemCalls& fixtures::copyCalls()
+wincompat::fileop::CopySystemCalls& fixtures::copyCalls()
 {
-    static wincompat::detail::CopySystemCalls calls = wincompat::detail::realCopySystemCalls();
+    static wincompat::fileop::CopySystemCalls calls = wincompat::fileop::realCopySystemCalls();
     return calls;
 }
 
-const wincompat::detail::CopySystemCalls& wincompat::detail::copySystemCalls()
+const wincompat::fileop::CopySystemCalls& wincompat::fileop::copySystemCalls()
 {
     return fixtures::copyCalls();
 }

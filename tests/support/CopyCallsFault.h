@@ -1,8 +1,8 @@
 #pragma once
 // The test program's side of the copy engine's system-call seam: linking this replaces the real
 // calls with a table that a test may change (and must put back).
-#include "platform/posix/copy_syscalls.h"
+#include "platform/fileop/copy_syscalls.h"
 
 namespace fixtures {
-wincompat::detail::CopySystemCalls& copyCalls();
+wincompat::fileop::CopySystemCalls& copyCalls();
 } // namespace fixtures

@@ -1,6 +1,6 @@
 #include "support/VersionReadFault.h"
 
-#include "platform/posix/version_fault.h"
+#include "platform/version/version_fault.h"
 
 #include <utility>
 

@@ -2,7 +2,7 @@
 // does on files without data and on a read that fails.
 #include "VersionFixtures.h"
 
-#include "framework/Exceptions.h"
+#include "framework/core/Exceptions.h"
 #include "support/VersionReadFault.h"
 #include "version/TSMVersionInfo.h"
 

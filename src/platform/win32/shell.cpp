@@ -5,4 +5,6 @@
 
 namespace wincompat {
 CopyProgressSink* setCopyProgressSink(CopyProgressSink*) { return nullptr; }
+// The shell shows its own windows for every job.
+void showFileOperationWindows() {}
 } // namespace wincompat

@@ -1,5 +1,0 @@
-#include "framework/TLMDCustomComponent.h"
-
-TLMDCustomComponent::TLMDCustomComponent(TComponent* owner) : TComponent(owner) {}
-
-TLMDCustomComponent::~TLMDCustomComponent() = default;

@@ -1,0 +1,5 @@
+#include "framework/core/TLMDCustomComponent.h"
+
+TLMDCustomComponent::TLMDCustomComponent(TComponent* owner) : TComponent(owner) {}
+
+TLMDCustomComponent::~TLMDCustomComponent() = default;

@@ -1,0 +1,22 @@
+#include "platform/copyprogress.h"
+#include "platform/fileop/copy_engine.h"
+
+#include <atomic>
+
+namespace wincompat {
+namespace {
+std::atomic<CopyProgressSink*> installedSink{nullptr};
+}
+
+CopyProgressSink* setCopyProgressSink(CopyProgressSink* sink)
+{
+    return installedSink.exchange(sink);
+}
+
+namespace fileop {
+CopyProgressSink* currentCopyProgressSink()
+{
+    return installedSink.load();
+}
+} // namespace fileop
+} // namespace wincompat

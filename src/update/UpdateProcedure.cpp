@@ -1,0 +1,106 @@
+#include "update/UpdateProcedure.h"
+
+#include "update/VersionPanels.h"
+#include "framework/core/MsgDlgTypes.h"
+#include "platform/system.h"
+#include "settings/TLMDIniCtrl.h"
+#include "shell/TabfFileOperation.h"
+
+namespace {
+const std::string sourceSuffix = std::string(1, wincompat::pathDelimiter()) + "*.*";
+
+std::string withoutLineEnd(std::string text)
+{
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
+        text.pop_back();
+    return text;
+}
+} // namespace
+
+std::string UpdateCopySource(const std::string& updateFolder)
+{
+    return updateFolder + sourceSuffix;
+}
+
+void PrepareUpdateCopy(TabfFileOperation& copyJob, TLMDIniCtrl& settings, const std::string& programFolder)
+{
+    copyJob.SetProgressTitle("Updating Tallyrune ...");
+    copyJob.SetDestFolder(programFolder);
+    copyJob.FileList().Clear();
+    copyJob.FileList().Add(UpdateCopySource(ReadUpdateFolder(settings, programFolder)));
+}
+
+std::string UnsafeFolderReason(const std::string& folder)
+{
+    // The copy job reads "=" as a source=destination pair, an empty folder as the root of the file
+    // system and a line break as the start of another source.
+    if (folder.empty())
+        return "it is empty, so the copy would start at the root of the file system";
+    if (folder.find('=') != std::string::npos)
+        return "it contains \"=\", which would send the copy somewhere other than the program folder";
+    if (folder.find_first_of("\r\n") != std::string::npos)
+        return "it contains a line break, which would split it into two folders";
+    return {};
+}
+
+UpdateProcedure::UpdateProcedure(UpdateDialogs& dialogs, TabfFileOperation& copyJob, TLMDIniCtrl& settings)
+    : dialogs_(dialogs), copyJob_(copyJob), settings_(settings)
+{
+}
+
+bool UpdateProcedure::foldersAreSafe()
+{
+    const TStrings& sources = copyJob_.FileList();
+    for (int i = 0; i < sources.Count(); ++i) {
+        std::string folder = sources.Strings(i);
+        if (folder.size() >= sourceSuffix.size() &&
+            folder.compare(folder.size() - sourceSuffix.size(), sourceSuffix.size(), sourceSuffix) == 0)
+            folder.resize(folder.size() - sourceSuffix.size());
+        if (const std::string why = UnsafeFolderReason(folder); !why.empty()) {
+            dialogs_.ShowError("The update folder \"" + folder + "\" cannot be used: " + why + ".");
+            return false;
+        }
+    }
+    if (const std::string why = UnsafeFolderReason(copyJob_.DestFolder()); !why.empty()) {
+        dialogs_.ShowError("The program folder \"" + copyJob_.DestFolder() + "\" cannot be used: " + why + ".");
+        return false;
+    }
+    return true;
+}
+
+UpdateOutcome UpdateProcedure::Run(const std::string& currentFileVersion, const std::string& updateFileVersion)
+{
+    report_ = {};
+    if (!foldersAreSafe())
+        return report_.Outcome = UpdateOutcome::Refused;
+
+    if (updateFileVersion == NotAvailable && dialogs_.Confirm(UpdateNotFoundQuestion) == mrNo)
+        return report_.Outcome = UpdateOutcome::Stopped;
+    if (updateFileVersion == currentFileVersion && dialogs_.Confirm(SameVersionQuestion) == mrNo)
+        return report_.Outcome = UpdateOutcome::Stopped;
+    if (dialogs_.Confirm(NotRunningQuestion) != mrYes)
+        return report_.Outcome = UpdateOutcome::Declined;
+
+    if (OnCopying)
+        OnCopying();
+    const bool copied = copyJob_.Copy();
+    report_.Copied = true;
+    report_.CopyResult = copyJob_.LastResult();
+    copyJob_.GetErrorText(report_.CopyResult, report_.CopyMessage);
+    report_.CopyMessage = withoutLineEnd(report_.CopyMessage);
+    if (!copied) {
+        // The copy job leaves the program folder as it was when it fails or is cancelled before it
+        // puts the new files in place: report it, and record nothing.
+        std::string reason = report_.CopyMessage;
+        if (reason.empty())
+            reason = "error " + std::to_string(report_.CopyResult) + ".";
+        dialogs_.ShowError(UpdateIncompletePrefix + reason);
+        return report_.Outcome = UpdateOutcome::CopyFailed;
+    }
+
+    dialogs_.Inform(UpdateCompletedNotice);
+    const std::string stamp = DateTimeToStr(Clock(), TFormatSettings::Current());
+    settings_.WriteSetting("Update", "LastUpdate", stamp);
+    report_.LastUpdate = stamp;
+    return report_.Outcome = UpdateOutcome::Completed;
+}

@@ -1,0 +1,57 @@
+#include "update/VersionPanels.h"
+
+#include "update/MainFormDescription.h"
+#include "update/ProgramFolder.h"
+#include "framework/core/Exceptions.h"
+#include "platform/system.h"
+#include "settings/TLMDIniCtrl.h"
+
+void ConfigureAsInMainForm(TComponent& component, const std::string& name)
+{
+    for (const ComponentDescription& c : MainFormDescription().Components) {
+        if (c.Name != name)
+            continue;
+        component.BeginLoading();
+        component.SetName(c.Name);
+        for (const auto& [property, value] : c.Properties)
+            component.ReadProperty(property, value);
+        component.Loaded();
+        return;
+    }
+    throw EComponentError("Component " + name + " not found");
+}
+
+UtilityPlace RunningUtility()
+{
+    return {wincompat::moduleFileName(), ProgramFolder(), ProgramFileName};
+}
+
+UtilityPlace UtilityInstalledIn(const std::string& folder)
+{
+    std::string programFolder = folder;
+    if (programFolder.empty() || programFolder.back() != wincompat::pathDelimiter())
+        programFolder += wincompat::pathDelimiter();
+    return {programFolder + "tallyrune-update", programFolder, programFolder + ProgramFileName};
+}
+
+std::string ReadUpdateFolder(TLMDIniCtrl& settings, const std::string& programFolder)
+{
+    return settings.ReadSetting("Application", "Update Path", programFolder + "Update");
+}
+
+std::string UpdateProgramFile(const std::string& updateFolder)
+{
+    // Taken as stored: nothing trimmed, no test for a trailing delimiter.
+    return updateFolder + wincompat::pathDelimiter() + ProgramFileName;
+}
+
+VersionPanelsReading ReadVersionPanels(const UtilityPlace& place)
+{
+    TLMDIniCtrl settings(nullptr);
+    ConfigureAsInMainForm(settings, "LMDIniCtrl1");
+    TSMVersionInfo currentReader(nullptr), updateReader(nullptr);
+    VersionPanelsReading reading;
+    RefillCurrentPanel(reading.Current, currentReader, place);
+    reading.UpdateFile = RefillUpdatePanel(reading.Update, updateReader, settings, place);
+    return reading;
+}

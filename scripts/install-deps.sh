@@ -8,13 +8,13 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev libxcb1-dev
   libjpeg62-turbo-dev libsqlite3-dev sqlite3
   libgtest-dev libgmock-dev
-  xvfb xauth x11-utils imagemagick openbox
+  xvfb xauth x11-utils imagemagick openbox binutils-mingw-w64-i686
   fonts-liberation fonts-dejavu-core
   util-linux
 )
 # Optional extras for benchmarks and fuzzing; only installed when asked for.
 if [[ "${WITH_EXTRAS:-0}" == 1 ]]; then
-  packages+=(libbenchmark-dev clang-14 libclang-rt-14-dev icoutils binutils-mingw-w64-i686 time rsync)
+  packages+=(libbenchmark-dev clang-14 libclang-rt-14-dev icoutils time rsync)
 fi
 
 missing=()

@@ -2,7 +2,6 @@
 
 #include "framework/ErrorBox.h"
 #include "framework/core/Exceptions.h"
-#include "framework/TForm.h"
 #include "platform/system.h"
 #include "platform/user.h"
 #include "platform/window.h"
@@ -60,21 +59,6 @@ void TApplication::Terminate()
 {
     terminated_ = true;
     QTimer::singleShot(0, [] { QCoreApplication::quit(); });
-}
-
-int TApplication::Run()
-{
-    if (mainForm_ != nullptr && showMainForm_ && !terminated_) {
-        mainForm_->show();
-        handle_ = wincompat::handleOf(mainForm_);
-        wincompat::SetApplicationWindow(handle_, title_.c_str());
-    }
-    if (!terminated_)
-        QCoreApplication::exec();
-    handle_ = nullptr;
-    delete mainForm_; // the window and all its components
-    mainForm_ = nullptr;
-    return 0;
 }
 
 void TApplication::ShowException(const std::exception& error)

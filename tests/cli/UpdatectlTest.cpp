@@ -19,3 +19,18 @@ TEST(Updatectl, UnknownInputIsAUsageError)
     EXPECT_EQ(unknown.status, 2);
     EXPECT_NE(unknown.err.find("unknown command 'frobnicate'"), std::string::npos);
 }
+
+// A till without a display runs the companion: nothing it loads, directly or through another
+// library, may belong to the display stack.
+TEST(Updatectl, LoadsNoDisplayLibrary)
+{
+    QProcess ldd;
+    ldd.start(QStringLiteral("ldd"), {QString::fromStdString((binDir() / "tallyrune-updatectl").string())});
+    ASSERT_TRUE(ldd.waitForFinished(30000));
+    ASSERT_EQ(ldd.exitCode(), 0) << ldd.readAllStandardError().toStdString();
+    const QString libraries = QString::fromLocal8Bit(ldd.readAllStandardOutput());
+    EXPECT_TRUE(libraries.contains(QStringLiteral("libQt6Core.so"))) << libraries.toStdString();
+    for (const char* display : {"libQt6Gui", "libQt6Widgets", "libX11", "libxcb", "libGL", "libEGL", "libOpenGL",
+                                "libxkbcommon", "libfontconfig", "libfreetype"})
+        EXPECT_FALSE(libraries.contains(QLatin1String(display))) << display << " in\n" << libraries.toStdString();
+}

@@ -1,6 +1,7 @@
 // The edges an administrator meets: moves that cannot be placed, folder links in the program
 // folder, names that differ by letter case, clashes found before anything changes, no window to ask.
 #include "CopyFixture.h"
+#include "support/Prerequisite.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -96,8 +97,7 @@ TEST(CopyEdges, FolderLinkInTheProgramFolderIsFollowedAndKept)
 // A link that another user placed in the program folder must not send the update elsewhere.
 TEST(CopyEdges, FolderLinkOfAnotherUserIsNotFollowed)
 {
-    if (!isRoot())
-        GTEST_SKIP() << "needs root to own a link as another user";
+    REQUIRE_PREREQUISITE(isRoot(), "needs root to own a link as another user");
     TempDir t;
     fs::create_directories(t / "elsewhere");
     fs::create_directories(t / "p");

@@ -1,6 +1,7 @@
 // What a failing copy leaves behind: never a torn file, and after an error that stops the job,
 // the destination exactly as it was.
 #include "CopyFixture.h"
+#include "support/Prerequisite.h"
 
 #include <QProcess>
 #include <QStringList>
@@ -73,8 +74,7 @@ TEST(CopyFaults, UnreadableFileStopsTheCopyWithAccessDenied)
 
 TEST(CopyFaults, ReadOnlyDestinationLeavesItAsItWas)
 {
-    if (!isRoot())
-        GTEST_SKIP() << "needs root to mount a read-only file system (a read-only folder does not stop root)";
+    REQUIRE_PREREQUISITE(isRoot(), "needs root to mount a read-only file system (a read-only folder does not stop root)");
     TempDir t;
     ScopedTmpfs ro(t / "p", "size=4m");
     ASSERT_TRUE(ro.mounted()) << "cannot mount tmpfs";
@@ -86,8 +86,7 @@ TEST(CopyFaults, ReadOnlyDestinationLeavesItAsItWas)
 
 TEST(CopyFaults, FullDiskLeavesTheOldFilesWhole)
 {
-    if (!isRoot())
-        GTEST_SKIP() << "needs root to mount a 1 MiB tmpfs as the full disk";
+    REQUIRE_PREREQUISITE(isRoot(), "needs root to mount a 1 MiB tmpfs as the full disk");
     TempDir t;
     ScopedTmpfs small(t / "p", "size=1m");
     ASSERT_TRUE(small.mounted()) << "cannot mount tmpfs";

@@ -1,5 +1,6 @@
 // The windows of the operation, answered through the real dialogs on the offscreen platform.
 #include "CopyFixture.h"
+#include "support/Prerequisite.h"
 
 #include "platform/copyprogress.h"
 #include "platform/window.h"
@@ -227,8 +228,7 @@ TEST(CopyWindows, ErrorDialogSkipGoesOnAndCancelUndoes)
 // Failures in files copied side by side reach one dialog at a time; Skip All answers the rest.
 TEST(CopyWindows, SkipAllOnAFullDiskAnswersEveryLaterFailure)
 {
-    if (!isRoot())
-        GTEST_SKIP() << "needs root to mount a 1 MiB tmpfs as the full disk";
+    REQUIRE_PREREQUISITE(isRoot(), "needs root to mount a 1 MiB tmpfs as the full disk");
     TempDir t;
     ScopedTmpfs small(t / "p", "size=1m");
     ASSERT_TRUE(small.mounted()) << "cannot mount tmpfs";

@@ -1,6 +1,7 @@
 // Bringing the running instance forward on a real X display (Xvfb), with a window manager that
 // restores and activates on request and without one, where the window is raised and focused.
 #include "InstanceTestSupport.h"
+#include "support/Prerequisite.h"
 
 #include "support/TempDir.h"
 
@@ -57,8 +58,7 @@ class Activation : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (!installed("/usr/bin/Xvfb"))
-            GTEST_SKIP() << "Xvfb is not installed (Debian package xvfb)";
+        REQUIRE_PREREQUISITE(installed("/usr/bin/Xvfb"), "Xvfb is not installed (Debian package xvfb)");
         // Xvfb picks a free display and writes its number to the descriptor it is given.
         int fds[2];
         ASSERT_EQ(pipe(fds), 0);
@@ -140,8 +140,7 @@ protected:
 
 TEST_F(Activation, ASecondStartRestoresTheMinimisedFirstThroughTheWindowManager)
 {
-    if (!startWindowManager())
-        GTEST_SKIP() << "no window manager to run under Xvfb (Debian package openbox)";
+    REQUIRE_PREREQUISITE(startWindowManager(), "no window manager to run under Xvfb (Debian package openbox)");
     auto first = start();
     ASSERT_EQ(first->waitForLine("RUNNING"), "RUNNING") << first->transcript();
     minimize(*first);
@@ -163,8 +162,7 @@ TEST_F(Activation, ASecondStartRestoresTheMinimisedFirstThroughTheWindowManager)
 
 TEST_F(Activation, WithActivationSwitchedOffTheFirstStaysMinimised)
 {
-    if (!startWindowManager())
-        GTEST_SKIP() << "no window manager to run under Xvfb (Debian package openbox)";
+    REQUIRE_PREREQUISITE(startWindowManager(), "no window manager to run under Xvfb (Debian package openbox)");
     auto first = start({{"HELPER_FORM", "guard"}});
     ASSERT_EQ(first->waitForLine("RUNNING"), "RUNNING") << first->transcript();
     minimize(*first);

@@ -1,5 +1,6 @@
 // INI files: the platform's profile functions and the settings store on its INI back end.
 #include "SettingsTestSupport.h"
+#include "support/Prerequisite.h"
 
 #include "framework/core/Exceptions.h"
 #include "platform/profile.h"
@@ -179,8 +180,8 @@ TEST(Profile, AFileItsUserMayWriteInAFolderTheyMayNotIsRewrittenInPlace)
     // Root may write any folder: the writer is nobody then; anyone else writes as themselves.
     const bool asNobody = !nobody.empty();
     chmod(dir.path().c_str(), 0755);
-    if (geteuid() == 0 && (!asNobody || !settings_test::traversableByOthers(dir.path())))
-        GTEST_SKIP() << "needs a second user (nobody) who can reach " << dir.path();
+    REQUIRE_PREREQUISITE(geteuid() != 0 || (asNobody && settings_test::traversableByOthers(dir.path())),
+                         "needs a second user (nobody) who can reach " << dir.path());
     if (asNobody) {
         ASSERT_EQ(chown(file.c_str(), 65534, 65534), 0);
     }
@@ -197,7 +198,7 @@ TEST(Profile, AFileItsUserMayWriteInAFolderTheyMayNotIsRewrittenInPlace)
         if (value != nullptr)
             env.emplace_back("HELPER_VALUE", value);
         std::vector<std::string> argv = nobody;
-        argv.push_back(settings_test::selfExecutable().string());
+        argv.push_back(settings_test::executableForOthers().string());
         const auto r = settings_test::runProcess(argv, env);
         return r.exitCode == 0 ? std::string() : "refused " + r.out + r.err;
     };

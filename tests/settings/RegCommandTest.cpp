@@ -1,5 +1,6 @@
 // tallyrune-updatectl reg: the exact text of its answers, run as a real process on a private root.
 #include "SettingsTestSupport.h"
+#include "support/Prerequisite.h"
 
 #include "platform/registry.h"
 #include "support/TempDir.h"
@@ -23,8 +24,8 @@ protected:
     }
     void SetUp() override
     {
-        if (!std::filesystem::exists(settings_test::updatectl()))
-            GTEST_SKIP() << "tallyrune-updatectl is not built in " << settings_test::updatectl();
+        REQUIRE_PREREQUISITE(std::filesystem::exists(settings_test::updatectl()),
+                             "tallyrune-updatectl is not built in " << settings_test::updatectl());
     }
 };
 

@@ -1,6 +1,7 @@
 // tallyrune-updatectl reg: every value type at the edges of its data, the bytes each one stores,
 // and the key names and requests it refuses.
 #include "SettingsTestSupport.h"
+#include "support/Prerequisite.h"
 
 #include "platform/registry.h"
 #include "support/TempDir.h"
@@ -18,8 +19,8 @@ protected:
 
     void SetUp() override
     {
-        if (!std::filesystem::exists(settings_test::updatectl()))
-            GTEST_SKIP() << "tallyrune-updatectl is not built in " << settings_test::updatectl();
+        REQUIRE_PREREQUISITE(std::filesystem::exists(settings_test::updatectl()),
+                             "tallyrune-updatectl is not built in " << settings_test::updatectl());
     }
     ProcessResult reg(const std::vector<std::string>& args, const std::optional<std::string>& input = std::nullopt)
     {

@@ -1,6 +1,7 @@
 // The registry with more than one process: an ordinary user against the machine-wide hive, and
 // many writers at once.
 #include "SettingsTestSupport.h"
+#include "support/Prerequisite.h"
 
 #include "platform/registry.h"
 #include "support/TempDir.h"
@@ -50,10 +51,7 @@ protected:
     void SetUp() override
     {
         prefix = settings_test::asNobody();
-        if (prefix.empty())
-            GTEST_SKIP() << "needs root and setpriv or runuser to run a helper as nobody";
-        if (!settings_test::traversableByOthers(settings_test::selfExecutable()))
-            GTEST_SKIP() << "nobody cannot reach " << settings_test::selfExecutable();
+        REQUIRE_PREREQUISITE(!prefix.empty(), "needs root and setpriv or runuser to run a helper as nobody");
         root = std::make_unique<ScopedCompatRoot>();
         chmod(root->path().c_str(), 0755); // nobody must reach the hives, not write beside them
     }
@@ -61,7 +59,7 @@ protected:
     settings_test::ProcessResult helper(const std::string& role, const settings_test::Environment& extra)
     {
         std::vector<std::string> argv = prefix;
-        argv.push_back(settings_test::selfExecutable().string());
+        argv.push_back(settings_test::executableForOthers().string());
         settings_test::Environment env = {{settings_test::helperVariable, role},
                                           {"WINCOMPAT_ROOT", root->path().string()}};
         env.insert(env.end(), extra.begin(), extra.end());
@@ -145,8 +143,7 @@ TEST(RegistryConcurrency, EightWritersAtOnceLoseNothing)
 
 TEST(RegistryConcurrency, ConcurrentCommandLineWritersLoseNothing)
 {
-    if (!std::filesystem::exists(settings_test::updatectl()))
-        GTEST_SKIP() << "tallyrune-updatectl is not built";
+    REQUIRE_PREREQUISITE(std::filesystem::exists(settings_test::updatectl()), "tallyrune-updatectl is not built");
     ScopedCompatRoot root;
     constexpr int writers = 8, writes = 6;
     std::vector<int> pids;

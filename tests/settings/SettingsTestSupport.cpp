@@ -158,6 +158,21 @@ std::filesystem::path selfExecutable()
     return std::filesystem::read_symlink("/proc/self/exe");
 }
 
+std::filesystem::path executableForOthers()
+{
+    const std::filesystem::path self = selfExecutable();
+    if (traversableByOthers(self))
+        return self;
+    static TempDir folder;
+    const std::filesystem::path copy = folder / self.filename();
+    if (!std::filesystem::exists(copy)) {
+        chmod(folder.path().c_str(), 0755);
+        std::filesystem::copy_file(self, copy);
+        chmod(copy.c_str(), 0755);
+    }
+    return copy;
+}
+
 std::vector<std::string> asNobody()
 {
     if (geteuid() != 0)

@@ -29,6 +29,9 @@ int waitProcess(int pid, int timeoutMs = 120000);
 
 std::filesystem::path updatectl();
 std::filesystem::path selfExecutable();
+// This test program where another user (nobody) can start it: itself when every folder on its way
+// lets others through, else a copy in a temporary folder that does (a checkout below /root does not).
+std::filesystem::path executableForOthers();
 
 // A command prefix that runs a program as nobody (a second, ordinary user), or empty when this
 // machine cannot: not root, or neither setpriv nor runuser.

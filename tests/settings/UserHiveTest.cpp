@@ -1,6 +1,7 @@
 // A user's own HKEY_CURRENT_USER hive against a second user of the same machine (nobody): a journal,
 // link, file or folder that the other user places is never read, written or replayed as ours.
 #include "SettingsTestSupport.h"
+#include "support/Prerequisite.h"
 
 #include "framework/core/Exceptions.h"
 #include "platform/registry.h"
@@ -78,8 +79,7 @@ public: // the plants below work on the fixture
     void SetUp() override
     {
         nobody = settings_test::asNobody();
-        if (nobody.empty())
-            GTEST_SKIP() << "needs root and setpriv or runuser to act as a second user (nobody)";
+        REQUIRE_PREREQUISITE(!nobody.empty(), "needs root and setpriv or runuser to act as a second user (nobody)");
         fresh();
         configure(store);
     }

@@ -1,5 +1,6 @@
 // tallyrune-updatectl verinfo, run as the administrator runs it.
 #include "VersionFixtures.h"
+#include "support/Prerequisite.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -123,8 +124,7 @@ TEST(VerinfoCommand, ABareNameIsFoundNextToTheExecutableFirst)
 TEST(VerinfoCommand, TheUtilityAnswersForItsOwnVersion)
 {
     const fs::path utility = binDir() / "tallyrune-update";
-    if (!fs::exists(utility))
-        GTEST_SKIP() << "tallyrune-update is not built in " << binDir();
+    REQUIRE_PREREQUISITE(fs::exists(utility), "tallyrune-update is not built in " << binDir());
     CommandResult r = verinfo({q(utility.string())});
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.out, "MajorVersion=1\nMinorVersion=0\nRelease=8\nBuild=130\nDateTime=-109205\n"

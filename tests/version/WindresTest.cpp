@@ -2,6 +2,7 @@
 // compiler and linker make a PE from a .rc script, the writer makes one from the same values, and
 // the reader must give the same answers for both.
 #include "VersionFixtures.h"
+#include "support/Prerequisite.h"
 
 #include "version/TSMVersionInfo.h"
 
@@ -53,8 +54,8 @@ TEST(Windres, ReaderGivesTheSameValuesForTheResourceCompilersFileAsForTheWriters
     const QString windres = QStandardPaths::findExecutable("i686-w64-mingw32-windres");
     const QString ld = QStandardPaths::findExecutable("i686-w64-mingw32-ld");
     const QString cpp = QStandardPaths::findExecutable("cpp");
-    if (windres.isEmpty() || ld.isEmpty() || cpp.isEmpty())
-        GTEST_SKIP() << "needs i686-w64-mingw32-windres and -ld (binutils-mingw-w64-i686) and cpp";
+    REQUIRE_PREREQUISITE(!windres.isEmpty() && !ld.isEmpty() && !cpp.isEmpty(),
+                         "needs i686-w64-mingw32-windres and -ld (binutils-mingw-w64-i686) and cpp");
 
     TempDir dir;
     writeFile(dir / "version.rc", rcScript);

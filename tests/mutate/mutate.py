@@ -22,7 +22,16 @@ from dataclasses import dataclass
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parents[2]
-POSIX = "src/platform/posix/"
+
+
+def source(name):
+    """The path of the one source file with this name below src/ (the Windows backend, never built
+    here, left out)."""
+    found = sorted(p.relative_to(ROOT).as_posix() for p in (ROOT / "src").rglob(name)
+                   if "platform/win32" not in p.as_posix())
+    if len(found) != 1:
+        raise SystemExit(f"mutate.py: {len(found)} files named {name} below src/")
+    return found[0]
 
 
 @dataclass
@@ -51,16 +60,16 @@ COPY_PLANNER = [Stage(["test_copyengine"], "test_copyengine",
                 Stage(["test_shell"], "test_shell", "CopyJob*:PairDestination*")]
 
 GROUPS = {
-    POSIX + "pe_image.cpp": VERSION,
-    POSIX + "elf_image.cpp": VERSION,
-    POSIX + "version_block.cpp": VERSION,
-    POSIX + "case_fold.h": VERSION,
-    POSIX + "case_fold.cpp": CASE_FOLD,
-    POSIX + "wildcard.cpp": WILDCARD,
-    POSIX + "registry.cpp": REGISTRY,
-    POSIX + "profile.cpp": PROFILE,
+    source("pe_image.cpp"): VERSION,
+    source("elf_image.cpp"): VERSION,
+    source("version_block.cpp"): VERSION,
+    source("case_fold.h"): VERSION,
+    source("case_fold.cpp"): CASE_FOLD,
+    source("wildcard.cpp"): WILDCARD,
+    source("registry.cpp"): REGISTRY,
+    source("profile.cpp"): PROFILE,
     "src/cli/RegCommand.cpp": REG_COMMAND,
-    POSIX + "copy_planner.cpp": COPY_PLANNER,
+    source("copy_planner.cpp"): COPY_PLANNER,
 }
 
 
@@ -74,7 +83,7 @@ class Mutant:
 
 
 def M(file, find, replace, occurrence=0, equivalent=""):
-    return Mutant(file if "/" in file else POSIX + file, find, replace, occurrence, equivalent)
+    return Mutant(file if "/" in file else source(file), find, replace, occurrence, equivalent)
 
 
 MUTANTS = [

@@ -1,6 +1,6 @@
 #include "CopyFixture.h"
 
-#include "platform/fileop/copy_engine.h"
+#include "platform/fileop/phases/copy_paths.h"
 
 #include <fcntl.h>
 #include <sys/mount.h>

@@ -227,7 +227,7 @@ TEST(CopyInjectedFaults, EveryCallbackRunsAloneWhileThreadsStage)
     job.sources = {(t / "u" / "*.*").string()};
     job.destinations = {(t / "p").string()};
     std::atomic<bool> cancel{false};
-    EXPECT_EQ(wincompat::fileop::runFileJobEngine(job, callbacks, cancel), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(wincompat::fileop::executeFileJob(job, callbacks, cancel), ERROR_ACCESS_DENIED);
     EXPECT_EQ(overlaps, 0);
     EXPECT_EQ(questions, 40);
     EXPECT_EQ(failures, 207) << "each file, then each folder's times when the job commits";

@@ -230,6 +230,25 @@ TEST(CopySemantics, RenameOnCollisionKeepsBoth)
     EXPECT_EQ(readFile(t / "p" / "Copy (2) of a.txt"), "new");
 }
 
+// A rename onto a taken name picks its new name as a copy does, also against names differing in case.
+TEST(CopySemantics, RenameOnCollisionNamesItAsACopy)
+{
+    TempDir t;
+    writeFile(t / "p" / "a.txt", "renamed");
+    writeFile(t / "p" / "b.txt", "b");
+    writeFile(t / "p" / "COPY OF b.txt", "copy");
+    ShellRequest rename;
+    rename.operation = FO_RENAME;
+    rename.from = {(t / "p" / "a.txt").string()};
+    rename.to = {"b.txt"};
+    rename.flags |= FOF_RENAMEONCOLLISION;
+    ASSERT_EQ(runShell(rename), 0);
+    EXPECT_EQ(readFile(t / "p" / "Copy (2) of b.txt"), "renamed");
+    EXPECT_EQ(readFile(t / "p" / "b.txt"), "b");
+    EXPECT_EQ(readFile(t / "p" / "COPY OF b.txt"), "copy");
+    EXPECT_FALSE(fs::exists(t / "p" / "a.txt"));
+}
+
 TEST(CopySemantics, MoveDeleteAndRename)
 {
     TempDir t;

@@ -1,6 +1,7 @@
 #include "platform/fileop/copy_engine.h"
 
 #include "platform/fileop/phases/copy_committer.h"
+#include "platform/fileop/phases/copy_paths.h"
 #include "platform/fileop/phases/copy_planner.h"
 #include "platform/fileop/copy_reporter.h"
 #include "platform/fileop/phases/copy_stager.h"
@@ -62,12 +63,12 @@ void Engine::moveByRenaming(const std::vector<TopItem>& items, CopyPlan& plan)
 {
     for (std::size_t i = 0; i < items.size() && !reporter_.stopped(); ++i) {
         const TopItem& item = items[i];
-        if (plan.topIncomplete[i] || !planner_.existingName(item.destDir, item.destName).empty())
+        if (plan.items[i].incomplete || !planner_.existingName(item.destDir, item.destName).empty())
             continue;
         std::string src = joinPath(item.srcParent, item.node.name);
         UniqueFd dst(::open(item.destDir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
         if (dst && ::renameat2(AT_FDCWD, src.c_str(), dst.get(), item.destName.c_str(), RENAME_NOREPLACE) == 0) {
-            plan.topDone[i] = 1;
+            plan.items[i].renamed = true;
             reporter_.placed(false);
             reporter_.advance(item.node.size, 1, src);
         }
@@ -79,14 +80,14 @@ void Engine::move(std::vector<TopItem>& items)
     CopyPlan plan;
     copy(items, plan);
     // An item whose every file reached its place loses its source; any failure keeps it whole.
-    std::vector<char> placed(items.size(), 1);
+    std::vector<bool> placed(items.size(), true);
     for (std::size_t i = 0; i < items.size(); ++i)
-        placed[i] = !plan.topIncomplete.empty() && !plan.topIncomplete[i] && !plan.topDone[i];
+        placed[i] = !plan.items.empty() && !plan.items[i].incomplete && !plan.items[i].renamed;
     for (const PlannedFolder& folder : plan.folders)
         for (const PlannedEntry& e : folder.entries)
             if (e.outcome != Outcome::Staged && e.outcome != Outcome::Unchanged)
-                placed[e.top] = 0;
-    if (plan.topIncomplete.empty())
+                placed[e.top] = false;
+    if (plan.items.empty())
         return;
     for (std::size_t i = 0; i < items.size() && !reporter_.stopped(); ++i) {
         if (!placed[i])
@@ -180,7 +181,7 @@ void Engine::rename()
         if (job_.has(FOF_RENAMEONCOLLISION)) {
             const std::string base = toLast;
             for (int n = 1; n < 10000 && !planner_.existingName(toParent, toLast).empty(); ++n)
-                toLast = (n == 1 ? "Copy of " : "Copy (" + std::to_string(n) + ") of ") + base;
+                toLast = renamedCopyName(base, n);
             to = joinPath(toParent, toLast);
         }
         // A rename never replaces, also not an entry whose name differs only by letter case
@@ -227,7 +228,7 @@ DWORD Engine::run()
 
 } // namespace
 
-DWORD runFileJobEngine(const FileJob& job, const JobCallbacks& callbacks, const std::atomic<bool>& cancel)
+DWORD executeFileJob(const FileJob& job, const JobCallbacks& callbacks, const std::atomic<bool>& cancel)
 {
     Engine engine(job, callbacks, cancel);
     return engine.run();

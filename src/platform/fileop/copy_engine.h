@@ -14,51 +14,18 @@
 //      sync again; or, when the job stopped while staging, remove what was staged.
 // The reporter (copy_reporter) is the only caller of the callbacks, one call at a time. A killed run
 // leaves only temporary files, which the next run into the same folder removes.
-#include "platform/copyprogress.h"
-#include "platform/fileop/phases/copy_paths.h"
 #include "platform/fileop/file_job.h"
+#include "platform/fileop/job_callbacks.h"
 
 #include <atomic>
-#include <functional>
-#include <string>
 
 namespace wincompat::fileop {
 
-enum class ErrorDecision { Skip, SkipAll, Cancel };
-
-struct JobFailure {
-    std::string action; // "copy", "create the folder", ...
-    std::string path;   // the source or target concerned
-    std::string reason; // why, when the code alone does not say it
-    DWORD code = ERROR_SUCCESS;
-};
-
-enum class Answer { Yes, YesToAll, No, Cancel };
-
-struct Question {
-    std::string text;
-    bool offerAll = false; // "Yes to All" makes sense (one question of many alike)
-};
-
-struct JobCallbacks {
-    // Asked before replacing a file (unless FOF_NOCONFIRMATION), creating a missing destination
-    // folder (unless FOF_NOCONFIRMMKDIR) or deleting (unless FOF_NOCONFIRMATION); unset means No.
-    std::function<Answer(const Question&)> confirm;
-    // Asked on every failure; unset means stop at the first one (as FOF_NOERRORUI does).
-    std::function<ErrorDecision(const JobFailure&)> askOnError;
-    // Once everything is staged and the job starts putting it in place: from here on it can no
-    // longer be cancelled.
-    std::function<void()> committing;
-    // After every file and every few megabytes; `current` is the source path in hand.
-    std::function<void(const CopyProgress&, const std::string& current)> progress;
-};
-
-// Runs the job on the calling thread (and its own pool). Returns 0 when everything was done, ERROR_CANCELLED when
-// `cancel` was set or the user chose Cancel, otherwise the code of the first failure (also when it
-// was skipped). Safe to call from any thread; jobs do not share state.
-DWORD runFileJobEngine(const FileJob& job, const JobCallbacks& callbacks, const std::atomic<bool>& cancel);
-
-// The sink installed by setCopyProgressSink, or nullptr.
-CopyProgressSink* currentCopyProgressSink();
+// Does the job's work itself, on the calling thread (and its own pool), telling `callbacks` what
+// happens; it never decides whether windows show (runFileJob in file_job_runner.h does that, and
+// calls this). Returns 0 when everything was done, ERROR_CANCELLED when `cancel` was set or the
+// user chose Cancel, otherwise the code of the first failure (also when it was skipped). Safe to
+// call from any thread; jobs do not share state.
+DWORD executeFileJob(const FileJob& job, const JobCallbacks& callbacks, const std::atomic<bool>& cancel);
 
 } // namespace wincompat::fileop

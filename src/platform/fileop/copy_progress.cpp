@@ -1,5 +1,4 @@
-#include "platform/copyprogress.h"
-#include "platform/fileop/copy_engine.h"
+#include "platform/fileop/copy_progress.h"
 
 #include <atomic>
 

@@ -1,5 +1,6 @@
 #include "platform/fileop/copy_reporter.h"
 
+#include "platform/fileop/copy_progress.h"
 #include "platform/system.h"
 
 namespace wincompat::fileop {

@@ -3,7 +3,8 @@
 // threads) and committing all report through it; one plain mutex makes every callback run alone,
 // so a question or an error dialog holds the other threads at their next report.
 #include "platform/copyprogress.h"
-#include "platform/fileop/copy_engine.h"
+#include "platform/fileop/file_job.h"
+#include "platform/fileop/job_callbacks.h"
 
 #include <atomic>
 #include <mutex>

@@ -23,7 +23,7 @@ DWORD runFileJob(const FileJob& job)
     // Nobody to show anything to or to ask about a failure: no window, and the job stops at the
     // first failure.
     std::atomic<bool> cancel{false};
-    return runFileJobEngine(job, JobCallbacks{}, cancel);
+    return executeFileJob(job, JobCallbacks{}, cancel);
 }
 
 } // namespace wincompat::fileop

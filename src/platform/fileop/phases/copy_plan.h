@@ -52,13 +52,18 @@ struct SourceDir {
     ino_t ino = 0;
 };
 
+// What became of one item of the job, for a move to decide whether its source goes. Two plain
+// bools rather than one combined state: the staging thread marks an item incomplete while its tasks
+// read whether it was renamed, and as separate bytes the two never race.
+struct ItemStatus {
+    bool incomplete = false; // part of it was left out after a failure or a No: a move keeps its source
+    bool renamed = false;    // moved by a plain rename already: nothing of it is copied
+};
+
 struct CopyPlan {
     std::vector<PlannedFolder> folders;
     std::vector<SourceDir> sourceDirs;
-    // Per item of the job: part of it was left out after a failure (a move keeps its source then),
-    // or it was moved by a plain rename already.
-    std::vector<char> topIncomplete;
-    std::vector<char> topDone;
+    std::vector<ItemStatus> items; // one per item of the job, once planning has begun
 };
 
 } // namespace wincompat::fileop

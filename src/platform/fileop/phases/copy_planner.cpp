@@ -181,7 +181,7 @@ bool CopyPlanner::checkNotIntoItself(const TopItem& item)
     return true;
 }
 
-std::size_t CopyPlanner::sourceDir(const std::string& path)
+CopyPlanner::SourceDirIndex CopyPlanner::sourceDir(const std::string& path)
 {
     auto [it, added] = sourceDirs_.try_emplace(path, plan_->sourceDirs.size());
     if (added) {
@@ -193,17 +193,17 @@ std::size_t CopyPlanner::sourceDir(const std::string& path)
         }
         plan_->sourceDirs.push_back(std::move(dir));
     }
-    return it->second;
+    return SourceDirIndex{it->second};
 }
 
 // A folder the job names as its destination; kNoFolder when the job stops or skips the item.
-std::size_t CopyPlanner::destinationFolder(const std::string& path, std::size_t top)
+std::size_t CopyPlanner::destinationFolder(const std::string& path, ItemIndex top)
 {
     if (auto it = topFolders_.find(path); it != topFolders_.end())
         return it->second;
     PlannedFolder folder;
     folder.path = path;
-    folder.top = top;
+    folder.top = top.value;
     folder.followLink = true; // named by the job: a link there is the administrator's own choice
     struct stat st;
     if (::stat(path.c_str(), &st) == 0) {
@@ -227,13 +227,13 @@ std::size_t CopyPlanner::destinationFolder(const std::string& path, std::size_t 
     return index;
 }
 
-CopyPlanner::Listing& CopyPlanner::listing(std::size_t folder)
+CopyPlanner::Listing& CopyPlanner::listing(FolderIndex folder)
 {
-    Listing& l = listings_[folder];
+    Listing& l = listings_[folder.value];
     if (l.loaded)
         return l;
     l.loaded = true;
-    const PlannedFolder& f = plan_->folders[folder];
+    const PlannedFolder& f = plan_->folders[folder.value];
     if (!f.exists)
         return l;
     if (::faccessat(AT_FDCWD, f.path.c_str(), W_OK | X_OK, AT_EACCESS) != 0)
@@ -246,10 +246,15 @@ CopyPlanner::Listing& CopyPlanner::listing(std::size_t folder)
     return l;
 }
 
+std::string renamedCopyName(const std::string& name, int attempt)
+{
+    return attempt == 1 ? "Copy of " + name : "Copy (" + std::to_string(attempt) + ") of " + name;
+}
+
 bool CopyPlanner::collisionName(const Listing& l, const std::string& name, std::string& chosen)
 {
     for (int n = 1; n < 10000; ++n) {
-        chosen = n == 1 ? "Copy of " + name : "Copy (" + std::to_string(n) + ") of " + name;
+        chosen = renamedCopyName(name, n);
         std::string key = upperCaseName(chosen);
         if (!l.names.count(key) && !l.claimed.count(key))
             return true;
@@ -257,18 +262,18 @@ bool CopyPlanner::collisionName(const Listing& l, const std::string& name, std::
     return false;
 }
 
-bool CopyPlanner::failPlacing(std::size_t top, const std::string& path, DWORD code, const std::string& reason)
+bool CopyPlanner::failPlacing(ItemIndex top, const std::string& path, DWORD code, const std::string& reason)
 {
-    plan_->topIncomplete[top] = 1;
+    plan_->items[top.value].incomplete = true;
     return reporter_.fail("copy", path, code, reason);
 }
 
-bool CopyPlanner::place(std::size_t folder, std::size_t srcDir, const std::string& srcPath, const SourceNode& node,
-                        const std::string& targetName, std::size_t top)
+bool CopyPlanner::place(FolderIndex folder, SourceDirIndex srcDir, const std::string& srcPath, const SourceNode& node,
+                        const std::string& targetName, ItemIndex top)
 {
     if (reporter_.stopped())
         return false;
-    const std::string destPath = joinPath(plan_->folders[folder].path, targetName);
+    const std::string destPath = joinPath(plan_->folders[folder.value].path, targetName);
     if (isSpecial(node.mode))
         return failPlacing(top, srcPath, ERROR_CANT_ACCESS_FILE, kSpecialFile);
     if (targetName.size() > NAME_MAX || destPath.size() >= PATH_MAX)
@@ -276,13 +281,13 @@ bool CopyPlanner::place(std::size_t folder, std::size_t srcDir, const std::strin
 
     Listing& l = listing(folder);
     if (l.writeError != 0)
-        return failPlacing(top, plan_->folders[folder].path, errorFromErrno(l.writeError));
+        return failPlacing(top, plan_->folders[folder.value].path, errorFromErrno(l.writeError));
     std::string key = upperCaseName(targetName);
     if (auto claimed = l.claimed.find(key); claimed != l.claimed.end()) {
         // Two sources of one name: folders merge, anything else would overwrite one with the other.
         if (S_ISDIR(node.mode) && claimed->second != kNoFolder) {
-            std::size_t sub = claimed->second;
-            std::size_t subDir = sourceDir(srcPath);
+            FolderIndex sub{claimed->second};
+            SourceDirIndex subDir = sourceDir(srcPath);
             for (const SourceNode& child : node.children)
                 if (!place(sub, subDir, joinPath(srcPath, child.name), child, child.name, top) && reporter_.stopped())
                     return false;
@@ -304,7 +309,7 @@ bool CopyPlanner::place(std::size_t folder, std::size_t srcDir, const std::strin
             exists = true;
         }
     }
-    const PlannedFolder& parent = plan_->folders[folder];
+    const PlannedFolder& parent = plan_->folders[folder.value];
     struct stat target {};
     if (exists && ::fstatat(AT_FDCWD, joinPath(parent.path, name).c_str(), &target, AT_SYMLINK_NOFOLLOW) != 0)
         exists = false; // gone since the listing
@@ -331,7 +336,7 @@ bool CopyPlanner::place(std::size_t folder, std::size_t srcDir, const std::strin
             case Answer::Yes: break;
             case Answer::YesToAll: replaceAll_ = true; break;
             case Answer::No: // left as it is: not a failure, but not moved either
-                plan_->topIncomplete[top] = 1;
+                plan_->items[top.value].incomplete = true;
                 reporter_.advance(node.size, 1, srcPath);
                 return true;
             case Answer::Cancel: return false;
@@ -343,26 +348,26 @@ bool CopyPlanner::place(std::size_t folder, std::size_t srcDir, const std::strin
     }
     entry.srcName = node.name;
     entry.name = name;
-    entry.srcDir = srcDir;
-    entry.top = top;
+    entry.srcDir = srcDir.value;
+    entry.top = top.value;
     entry.mode = node.mode;
     entry.size = node.size;
     entry.times[0] = node.times[0];
     entry.times[1] = node.times[1];
     entry.noReplace = renamed;
     l.claimed.emplace(key, kNoFolder);
-    plan_->folders[folder].entries.push_back(std::move(entry));
+    plan_->folders[folder.value].entries.push_back(std::move(entry));
     return true;
 }
 
-bool CopyPlanner::placeFolder(std::size_t folder, const std::string& srcPath, const SourceNode& node,
-                              const std::string& key, const std::string& name, bool exists, std::size_t top)
+bool CopyPlanner::placeFolder(FolderIndex folder, const std::string& srcPath, const SourceNode& node,
+                              const std::string& key, const std::string& name, bool exists, ItemIndex top)
 {
     PlannedFolder sub;
-    sub.path = joinPath(plan_->folders[folder].path, name);
+    sub.path = joinPath(plan_->folders[folder.value].path, name);
     sub.name = name;
-    sub.parent = folder;
-    sub.top = top;
+    sub.parent = folder.value;
+    sub.top = top.value;
     sub.fromSource = true;
     sub.mode = node.mode & 07777;
     sub.times[0] = node.times[0];
@@ -377,7 +382,7 @@ bool CopyPlanner::placeFolder(std::size_t folder, const std::string& srcPath, co
             // Followed only when it belongs to whoever owns the folder it is in (or to root):
             // a link another user planted in a shared folder must not redirect the update.
             struct stat holder;
-            if (::stat(plan_->folders[folder].path.c_str(), &holder) != 0 ||
+            if (::stat(plan_->folders[folder.value].path.c_str(), &holder) != 0 ||
                 (st.st_uid != 0 && st.st_uid != holder.st_uid))
                 return failPlacing(top, sub.path, ERROR_ACCESS_DENIED, "the folder link belongs to another user");
             sub.followLink = true;
@@ -389,11 +394,11 @@ bool CopyPlanner::placeFolder(std::size_t folder, const std::string& srcPath, co
         sub.dev = st.st_dev;
         sub.ino = st.st_ino;
     }
-    std::size_t index = plan_->folders.size();
+    FolderIndex index{plan_->folders.size()};
     plan_->folders.push_back(std::move(sub));
     listings_.emplace_back();
-    listings_[folder].claimed.emplace(key, index);
-    std::size_t childDir = sourceDir(srcPath);
+    listings_[folder.value].claimed.emplace(key, index.value);
+    SourceDirIndex childDir = sourceDir(srcPath);
     for (const SourceNode& child : node.children)
         if (!place(index, childDir, joinPath(srcPath, child.name), child, child.name, top) && reporter_.stopped())
             return false;
@@ -403,18 +408,18 @@ bool CopyPlanner::placeFolder(std::size_t folder, const std::string& srcPath, co
 bool CopyPlanner::plan(const std::vector<TopItem>& items, CopyPlan& plan)
 {
     plan_ = &plan;
-    plan.topIncomplete.assign(items.size(), 0);
-    plan.topDone.assign(items.size(), 0);
+    plan.items.assign(items.size(), ItemStatus{});
     for (std::size_t i = 0; i < items.size() && !reporter_.stopped(); ++i) {
         const TopItem& item = items[i];
         if (!checkNotIntoItself(item)) {
-            plan.topIncomplete[i] = 1;
+            plan.items[i].incomplete = true;
             continue;
         }
-        std::size_t folder = destinationFolder(item.destDir, i);
+        std::size_t folder = destinationFolder(item.destDir, ItemIndex{i});
         if (folder == kNoFolder)
             continue;
-        place(folder, sourceDir(item.srcParent), joinPath(item.srcParent, item.node.name), item.node, item.destName, i);
+        place(FolderIndex{folder}, sourceDir(item.srcParent), joinPath(item.srcParent, item.node.name), item.node,
+              item.destName, ItemIndex{i});
     }
     plan_ = nullptr;
     return !reporter_.stopped();

@@ -46,6 +46,17 @@ public:
     std::string existingName(const std::string& folder, const std::string& name);
 
 private:
+    // An index into one of the lists planning fills, of a type of its own per list so that two
+    // handed on together cannot be swapped.
+    template <class Into>
+    struct Index {
+        explicit Index(std::size_t i) : value(i) {}
+        std::size_t value;
+    };
+    using FolderIndex = Index<PlannedFolder>;  // CopyPlan::folders
+    using SourceDirIndex = Index<SourceDir>;   // CopyPlan::sourceDirs
+    using ItemIndex = Index<TopItem>;          // the job's items, and CopyPlan::items
+
     struct Listing {
         bool loaded = false;
         int writeError = 0; // why the folder cannot take new entries
@@ -57,15 +68,15 @@ private:
                 std::vector<TopItem>& items);
     bool scan(int dirFd, const std::string& path, SourceNode& node);
     bool checkNotIntoItself(const TopItem& item);
-    std::size_t destinationFolder(const std::string& path, std::size_t top);
-    std::size_t sourceDir(const std::string& path);
-    bool place(std::size_t folder, std::size_t srcDir, const std::string& srcPath, const SourceNode& node,
-               const std::string& targetName, std::size_t top);
-    bool placeFolder(std::size_t folder, const std::string& srcPath, const SourceNode& node, const std::string& key,
-                     const std::string& name, bool exists, std::size_t top);
-    Listing& listing(std::size_t folder);
+    std::size_t destinationFolder(const std::string& path, ItemIndex top);
+    SourceDirIndex sourceDir(const std::string& path);
+    bool place(FolderIndex folder, SourceDirIndex srcDir, const std::string& srcPath, const SourceNode& node,
+               const std::string& targetName, ItemIndex top);
+    bool placeFolder(FolderIndex folder, const std::string& srcPath, const SourceNode& node, const std::string& key,
+                     const std::string& name, bool exists, ItemIndex top);
+    Listing& listing(FolderIndex folder);
     bool collisionName(const Listing& l, const std::string& name, std::string& chosen);
-    bool failPlacing(std::size_t top, const std::string& path, DWORD code, const std::string& reason = {});
+    bool failPlacing(ItemIndex top, const std::string& path, DWORD code, const std::string& reason = {});
 
     const FileJob& job_;
     CopyReporter& reporter_;
@@ -75,5 +86,9 @@ private:
     std::map<std::string, std::size_t> sourceDirs_;
     bool replaceAll_ = false;
 };
+
+// The name FOF_RENAMEONCOLLISION gives a copy at its `attempt`th try (from 1) when `name` is taken:
+// "Copy of <name>", then "Copy (2) of <name>", "Copy (3) of <name>", ...
+std::string renamedCopyName(const std::string& name, int attempt);
 
 } // namespace wincompat::fileop

@@ -149,14 +149,14 @@ void CopyStager::stage()
 {
     const std::size_t count = plan_.folders.size();
     std::vector<FolderRef> open(count);
-    std::vector<char> failed(count, 0);
+    std::vector<bool> failed(count, false);
     std::vector<std::size_t> held; // the folders `open` holds: the chain above the next folder
     for (std::size_t i = 0; i < count && !reporter_.stopped(); ++i) {
         PlannedFolder& folder = plan_.folders[i];
-        if (folder.parent != kNoFolder && plan_.topDone[folder.top])
+        if (folder.parent != kNoFolder && plan_.items[folder.top].renamed)
             continue; // moved already, by renaming it
         if (folder.parent != kNoFolder && failed[folder.parent]) {
-            failed[i] = 1; // its parent's failure was reported
+            failed[i] = true; // its parent's failure was reported
         } else {
             if (folder.parent != kNoFolder && !open[folder.parent])
                 open[folder.parent] = reopen(folder.parent);
@@ -166,7 +166,7 @@ void CopyStager::stage()
         if (failed[i]) {
             for (PlannedEntry& e : folder.entries)
                 e.outcome = Outcome::Failed;
-            plan_.topIncomplete[folder.top] = 1;
+            plan_.items[folder.top].incomplete = true;
             continue;
         }
         held.push_back(i);
@@ -226,7 +226,7 @@ void CopyStager::runBatch(const Batch& batch)
     for (std::size_t n = 0; n < batch.entries.size(); ++n) {
         PlannedEntry& e = folder.entries[batch.entries[n]];
         const FolderRef& src = batch.src[n];
-        if (reporter_.stopped() || plan_.topDone[e.top]) {
+        if (reporter_.stopped() || plan_.items[e.top].renamed) {
             e.outcome = Outcome::Skipped;
             continue;
         }

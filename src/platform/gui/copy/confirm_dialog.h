@@ -1,6 +1,6 @@
 #pragma once
 // The questions a file operation asks when its flags let it: replace a file, create a folder, delete.
-#include "platform/fileop/copy_engine.h"
+#include "platform/fileop/job_callbacks.h"
 
 #include <QString>
 

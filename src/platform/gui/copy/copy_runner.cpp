@@ -57,7 +57,7 @@ DWORD runWithWindows(const fileop::FileJob& job)
     QEventLoop loop;
     DWORD result = ERROR_SUCCESS;
     std::thread worker([&] {
-        result = fileop::runFileJobEngine(job, callbacks, cancel);
+        result = fileop::executeFileJob(job, callbacks, cancel);
         gui.post([&] {
             done = true;
             loop.quit();

@@ -1,6 +1,6 @@
 #pragma once
 // Asks what to do about one failure of a file operation: skip it, skip every further one, or cancel.
-#include "platform/fileop/copy_engine.h"
+#include "platform/fileop/job_callbacks.h"
 
 #include <QDialog>
 

@@ -218,8 +218,7 @@ DWORD readResourceDirectoryRva(const NtHeaders& nt, std::uint32_t& rva)
         load32(opt + layout.numberOfRvaAndSizes) <= kResourceDirectoryIndex)
         return ERROR_RESOURCE_DATA_NOT_FOUND;
     rva = load32(opt + resourceAt + kDataDirectoryRva);
-    const std::uint32_t size = load32(opt + resourceAt + kDataDirectorySizeField);
-    if (rva == 0 || size == 0)
+    if (rva == 0 || load32(opt + resourceAt + kDataDirectorySizeField) == 0)
         return ERROR_RESOURCE_DATA_NOT_FOUND;
     return ERROR_SUCCESS;
 }

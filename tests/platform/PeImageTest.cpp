@@ -53,6 +53,7 @@ TEST(PeWalk, DataMayEndExactlyWhereItsSectionOrTheFileEnds)
     EXPECT_EQ(span.offset, dataAt);
     EXPECT_EQ(span.size, size);
     // One byte more than the section holds, though the file goes on.
+    ASSERT_GT(tight.size(), dataAt + size + 1);
     put32(tight, dataEntry + 4, size + 1);
     EXPECT_EQ(walk(tight), DWORD(ERROR_BAD_FORMAT));
 

@@ -1,6 +1,7 @@
-// INI reads at their edges: quotes around almost nothing, the DOS end-of-file mark, and a list
-// that exactly fills its buffer or misses by one.
+// INI files at their edges: quotes around almost nothing, the DOS end-of-file mark, a list that
+// exactly fills its buffer or misses by one, and blanks before a "[".
 #include "platform/profile.h"
+#include "platform/system.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -44,4 +45,28 @@ TEST(ProfileEdges, AListThatFillsItsBufferExactlyIsWhole)
     std::string buffer(6, '\xee');
     EXPECT_EQ(GetPrivateProfileStringA("S", nullptr, "", buffer.data(), 6, file.c_str()), 4u);
     EXPECT_EQ(buffer, std::string("ab\0c\0\0", 6));
+}
+
+TEST(ProfileEdges, BlanksBeforeABracketCountAsIfTheLineOrKeyStartedWithIt)
+{
+    // The unprefixed row is what the others must match: a line that starts with "[" opens a
+    // section, and a key that starts with one is refused, as the line it makes would read back
+    // as a section header.
+    for (const std::string prefix : {"", " ", "\t", " \t "}) {
+        SCOPED_TRACE("prefix \"" + prefix + "\"");
+        TempDir dir;
+        const auto file = dir / "bracket.ini";
+        const std::string text = "[a]\n" + prefix + "[x]=1\nk=2\n";
+        writeFile(file, text);
+        EXPECT_EQ(readProfile(file, nullptr, nullptr), std::string("a\0x\0", 4));
+        EXPECT_EQ(readProfile(file, "x", "k"), "2");
+        EXPECT_EQ(readProfile(file, "a", "k"), "default");
+        EXPECT_EQ(readProfile(file, "a", nullptr), "default");
+
+        const std::string key = prefix + "[y";
+        EXPECT_FALSE(WritePrivateProfileStringA("a", key.c_str(), "v", file.c_str()));
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+        EXPECT_FALSE(WritePrivateProfileStringA("a", key.c_str(), "]", file.c_str()));
+        EXPECT_EQ(readFile(file), text);
+    }
 }

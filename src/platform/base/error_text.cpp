@@ -1,15 +1,10 @@
+// The last error and the texts of error codes: the calling thread's last error, Windows' wording
+// for every code the layer returns, and the code that stands for an errno value.
 #include "platform/system.h"
 
-#include "platform/base/case_fold.h"
-
 #include <cerrno>
-#include <climits>
-#include <cstdlib>
 #include <cstring>
-#include <ctime>
-#include <pwd.h>
-#include <sys/time.h>
-#include <unistd.h>
+#include <string>
 
 namespace {
 thread_local DWORD lastError = ERROR_SUCCESS;
@@ -98,14 +93,6 @@ const char* messageFor(DWORD code)
     return nullptr;
 }
 
-UINT copyOut(const std::string& text, LPSTR buffer, UINT size)
-{
-    // Windows' convention: the length without the zero when it fits, the size needed otherwise.
-    if (buffer == nullptr || text.size() + 1 > size)
-        return static_cast<UINT>(text.size() + 1);
-    std::memcpy(buffer, text.c_str(), text.size() + 1);
-    return static_cast<UINT>(text.size());
-}
 } // namespace
 
 DWORD GetLastError() { return lastError; }
@@ -131,144 +118,7 @@ DWORD FormatMessageA(DWORD flags, LPCVOID, DWORD messageId, DWORD, LPSTR buffer,
     return static_cast<DWORD>(full.size());
 }
 
-BOOL FileTimeToSystemTime(const FILETIME* fileTime, SYSTEMTIME* st)
-{
-    if (fileTime == nullptr || st == nullptr) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
-    const ULONGLONG ticks = (static_cast<ULONGLONG>(fileTime->dwHighDateTime) << 32) | fileTime->dwLowDateTime;
-    // Windows refuses times at or beyond 2^63 ticks.
-    if (ticks >= (1ULL << 63)) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
-    constexpr ULONGLONG ticksPerMs = 10000, msPerDay = 86400000ULL;
-    ULONGLONG ms = ticks / ticksPerMs;
-    long long days = static_cast<long long>(ms / msPerDay);
-    ULONGLONG msOfDay = ms % msPerDay;
-    // 1601-01-01 was a Monday; day-of-week 0 is Sunday.
-    st->wDayOfWeek = static_cast<WORD>((days + 1) % 7);
-    // Civil date from days since 1601-01-01 (proleptic Gregorian), via days since 0000-03-01.
-    long long z = days + 584694; // days from 0000-03-01 to 1601-01-01
-    long long era = z / 146097;
-    long long doe = z - era * 146097;
-    long long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    long long y = yoe + era * 400;
-    long long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    long long mp = (5 * doy + 2) / 153;
-    long long d = doy - (153 * mp + 2) / 5 + 1;
-    long long m = mp < 10 ? mp + 3 : mp - 9;
-    if (m <= 2)
-        ++y;
-    st->wYear = static_cast<WORD>(y);
-    st->wMonth = static_cast<WORD>(m);
-    st->wDay = static_cast<WORD>(d);
-    st->wHour = static_cast<WORD>(msOfDay / 3600000);
-    st->wMinute = static_cast<WORD>(msOfDay / 60000 % 60);
-    st->wSecond = static_cast<WORD>(msOfDay / 1000 % 60);
-    st->wMilliseconds = static_cast<WORD>(msOfDay % 1000);
-    return TRUE;
-}
-
-void GetLocalTime(SYSTEMTIME* st)
-{
-    timeval tv{};
-    gettimeofday(&tv, nullptr);
-    std::tm local{};
-    time_t secs = tv.tv_sec;
-    localtime_r(&secs, &local);
-    st->wYear = static_cast<WORD>(local.tm_year + 1900);
-    st->wMonth = static_cast<WORD>(local.tm_mon + 1);
-    st->wDayOfWeek = static_cast<WORD>(local.tm_wday);
-    st->wDay = static_cast<WORD>(local.tm_mday);
-    st->wHour = static_cast<WORD>(local.tm_hour);
-    st->wMinute = static_cast<WORD>(local.tm_min);
-    st->wSecond = static_cast<WORD>(local.tm_sec);
-    st->wMilliseconds = static_cast<WORD>(tv.tv_usec / 1000);
-}
-
-BOOL GetUserNameA(LPSTR buffer, LPDWORD size)
-{
-    if (size == nullptr) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
-    std::string name;
-    passwd pw{};
-    passwd* found = nullptr;
-    char scratch[4096];
-    if (getpwuid_r(geteuid(), &pw, scratch, sizeof scratch, &found) == 0 && found != nullptr)
-        name = found->pw_name;
-    else if (const char* env = std::getenv("USER"))
-        name = env;
-    else {
-        SetLastError(ERROR_INVALID_FUNCTION);
-        return FALSE;
-    }
-    if (buffer == nullptr || name.size() + 1 > *size) {
-        *size = static_cast<DWORD>(name.size() + 1);
-        SetLastError(ERROR_INSUFFICIENT_BUFFER);
-        return FALSE;
-    }
-    std::memcpy(buffer, name.c_str(), name.size() + 1);
-    *size = static_cast<DWORD>(name.size() + 1);
-    return TRUE;
-}
-
-DWORD GetModuleFileNameA(HANDLE module, LPSTR buffer, DWORD size)
-{
-    if (module != nullptr || buffer == nullptr || size == 0) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return 0;
-    }
-    char path[PATH_MAX + 1];
-    ssize_t n = readlink("/proc/self/exe", path, PATH_MAX);
-    if (n < 0) {
-        SetLastError(wincompat::errorFromErrno(errno));
-        return 0;
-    }
-    path[n] = '\0';
-    if (static_cast<DWORD>(n) >= size) {
-        // Windows truncates and reports the buffer size.
-        std::memcpy(buffer, path, size - 1);
-        buffer[size - 1] = '\0';
-        SetLastError(ERROR_INSUFFICIENT_BUFFER);
-        return size;
-    }
-    std::memcpy(buffer, path, static_cast<size_t>(n) + 1);
-    SetLastError(ERROR_SUCCESS);
-    return static_cast<DWORD>(n);
-}
-
-UINT GetWindowsDirectoryA(LPSTR buffer, UINT size) { return copyOut(wincompat::windowsFolder(), buffer, size); }
-
-UINT GetSystemDirectoryA(LPSTR buffer, UINT size) { return copyOut(wincompat::systemFolder(), buffer, size); }
-
 namespace wincompat {
-std::string compatRoot()
-{
-    std::string root;
-    if (const char* env = std::getenv("WINCOMPAT_ROOT"); env != nullptr && *env != '\0')
-        root = env;
-    else
-        root = "/var/lib/wincompat";
-    while (root.size() > 1 && root.back() == '/')
-        root.pop_back();
-    return root;
-}
-
-std::string windowsFolder() { return compatRoot() + "/windows"; }
-std::string systemFolder() { return compatRoot() + "/windows/system32"; }
-
-char pathDelimiter() { return '/'; }
-
-bool standardErrorIsTerminal() { return isatty(STDERR_FILENO) == 1; }
-
-bool standardInputIsTerminal() { return isatty(STDIN_FILENO) == 1; }
-
-bool sameKeyword(const std::string& a, const std::string& b) { return sameAsciiName(a, b); }
-
 DWORD errorFromErrno(int err)
 {
     switch (err) {

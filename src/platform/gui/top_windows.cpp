@@ -1,18 +1,22 @@
+// Top-level windows of any process: this process's own and, on X11, other processes' windows,
+// found by class and title, restored and activated; and the mark of the application window.
 #include "platform/user.h"
 
+#include "platform/gui/top_windows.h"
 #include "platform/gui/x11_windows.h"
 #include "platform/system.h"
 #include "platform/window.h"
 
 #include <QApplication>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QVariant>
 #include <QWidget>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 namespace x11 = wincompat::gui::x11;
 using wincompat::handleOf;
+using wincompat::gui::ownWidget;
 
 namespace {
 
@@ -33,17 +37,6 @@ bool isForeign(HWND handle)
 x11::Window foreignWindow(HWND handle)
 {
     return static_cast<x11::Window>(reinterpret_cast<std::uintptr_t>(handle) >> 1);
-}
-
-// The live top-level widget behind a handle of this process; null for anything else.
-QWidget* ownWidget(HWND handle)
-{
-    if (handle == nullptr || isForeign(handle) || qApp == nullptr)
-        return nullptr;
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (handleOf(w) == handle)
-            return w;
-    return nullptr;
 }
 
 QWidget* ownWidgetOf(x11::Window window)
@@ -91,6 +84,18 @@ std::vector<Candidate> candidates()
 }
 
 } // namespace
+
+namespace wincompat::gui {
+QWidget* ownWidget(HWND handle)
+{
+    if (handle == nullptr || isForeign(handle) || qApp == nullptr)
+        return nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (handleOf(w) == handle)
+            return w;
+    return nullptr;
+}
+} // namespace wincompat::gui
 
 HWND FindWindowExA(HWND parent, HWND childAfter, LPCSTR className, LPCSTR windowName)
 {
@@ -165,72 +170,3 @@ void SetApplicationWindow(HWND window, const char* title)
         x11::markApplicationWindow(static_cast<x11::Window>(w->winId()), title);
 }
 } // namespace wincompat
-
-namespace {
-
-struct BoxButton {
-    QMessageBox::StandardButton button;
-    const char* name;
-    int id;
-};
-
-std::vector<BoxButton> buttonsFor(UINT type)
-{
-    switch (type & MB_TYPEMASK) {
-    case MB_OKCANCEL: return {{QMessageBox::Ok, "OK", IDOK}, {QMessageBox::Cancel, "Cancel", IDCANCEL}};
-    case MB_ABORTRETRYIGNORE:
-        return {{QMessageBox::Abort, "Abort", IDABORT},
-                {QMessageBox::Retry, "Retry", IDRETRY},
-                {QMessageBox::Ignore, "Ignore", IDIGNORE}};
-    case MB_YESNOCANCEL:
-        return {
-            {QMessageBox::Yes, "Yes", IDYES}, {QMessageBox::No, "No", IDNO}, {QMessageBox::Cancel, "Cancel", IDCANCEL}};
-    case MB_YESNO: return {{QMessageBox::Yes, "Yes", IDYES}, {QMessageBox::No, "No", IDNO}};
-    case MB_RETRYCANCEL: return {{QMessageBox::Retry, "Retry", IDRETRY}, {QMessageBox::Cancel, "Cancel", IDCANCEL}};
-    default: return {{QMessageBox::Ok, "OK", IDOK}};
-    }
-}
-
-QMessageBox::Icon iconFor(UINT type)
-{
-    switch (type & MB_ICONMASK) {
-    case MB_ICONHAND: return QMessageBox::Critical;
-    case MB_ICONQUESTION: return QMessageBox::Question;
-    case MB_ICONEXCLAMATION: return QMessageBox::Warning;
-    case MB_ICONASTERISK: return QMessageBox::Information;
-    default: return QMessageBox::NoIcon;
-    }
-}
-
-} // namespace
-
-int MessageBoxExA(HWND owner, LPCSTR text, LPCSTR caption, UINT type, WORD)
-{
-    if (qApp == nullptr) {
-        SetLastError(ERROR_INVALID_FUNCTION);
-        return 0;
-    }
-    const std::vector<BoxButton> choices = buttonsFor(type);
-    QMessageBox box(ownWidget(owner));
-    box.setObjectName(QStringLiteral("MessageBox"));
-    box.setWindowTitle(QString::fromUtf8(caption != nullptr ? caption : "Error"));
-    box.setText(QString::fromUtf8(text != nullptr ? text : ""));
-    box.setIcon(iconFor(type));
-    std::vector<std::pair<QAbstractButton*, int>> ids;
-    for (const BoxButton& choice : choices) {
-        QPushButton* button = box.addButton(choice.button);
-        button->setObjectName(QString::fromLatin1(choice.name));
-        ids.emplace_back(button, choice.id);
-    }
-    const std::size_t defaultIndex = ((type & MB_DEFMASK) >> 8) < choices.size() ? (type & MB_DEFMASK) >> 8 : 0;
-    box.setDefaultButton(static_cast<QPushButton*>(ids[defaultIndex].first));
-    // Escape answers Cancel where there is one; a lone OK answers it too.
-    for (const auto& [button, id] : ids)
-        if (id == IDCANCEL || choices.size() == 1)
-            box.setEscapeButton(button);
-    box.exec();
-    for (const auto& [button, id] : ids)
-        if (box.clickedButton() == button)
-            return id;
-    return choices.size() == 1 ? IDOK : IDCANCEL;
-}

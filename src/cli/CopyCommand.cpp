@@ -1,4 +1,5 @@
 // copy [--title TEXT] [--pairs] [--quiet] SOURCE... DEST: the update's copy, from a terminal.
+#include "cli/CommandLine.h"
 #include "cli/Commands.h"
 #include "cli/ConsoleProgress.h"
 
@@ -7,7 +8,9 @@
 #include "shell/TabfFileOperation.h"
 
 #include <cstdio>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -40,43 +43,42 @@ void printTotals(const wincompat::CopyProgress& p)
                 p.filesCopied == 1 ? "" : "s", static_cast<unsigned long long>(p.filesUnchanged));
 }
 
-} // namespace
-
-int RunCopyCommand(const CommandArgs& args)
-{
+struct CopyOptions {
     std::string title;
-    bool pairs = false, quiet = false;
+    bool pairs = false;
+    bool quiet = false;
     std::vector<std::string> operands;
-    bool options = true;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (options && a == "--") {
-            options = false;
-        } else if (options && a == "--title") {
-            if (++i == args.size())
-                return usageError("--title needs a text");
-            title = args[i];
-        } else if (options && a.rfind("--title=", 0) == 0) {
-            title = a.substr(8);
-        } else if (options && a == "--pairs") {
-            pairs = true;
-        } else if (options && a == "--quiet") {
-            quiet = true;
-        } else if (options && (a == "--help" || a == "-h")) {
-            std::fputs(usageText, stdout);
-            return 0;
-        } else if (options && a.size() > 1 && a[0] == '-') {
-            return usageError("unknown option '" + a + "'");
-        } else {
-            operands.push_back(a);
-        }
-    }
-    if (operands.size() < 2)
-        return usageError("needs at least one SOURCE and a DEST");
+};
 
-    TStringList sources;
-    for (std::size_t i = 0; i + 1 < operands.size(); ++i) {
-        const std::string& s = operands[i];
+// The options, or the exit status when the command ends here (help or a usage error).
+std::optional<int> parseOptions(const CommandArgs& args, CopyOptions& options)
+{
+    CommandLine line(true);
+    line.AddSwitch({"h", "help"});
+    line.AddValueOption("title");
+    line.AddSwitch({"pairs"});
+    line.AddSwitch({"quiet"});
+    line.Parse(args);
+    if (line.IsSet("help")) {
+        std::fputs(usageText, stdout);
+        return 0;
+    }
+    if (line.Refusal() == CommandLine::Problem::MissingValue)
+        return usageError("--title needs a text");
+    if (line.Refusal() != CommandLine::Problem::None)
+        return usageError("unknown option '" + line.RefusedArgument() + "'");
+    options = {line.Value("title"), line.IsSet("pairs"), line.IsSet("quiet"), line.Operands()};
+    if (options.operands.size() < 2)
+        return usageError("needs at least one SOURCE and a DEST");
+    return std::nullopt;
+}
+
+// Every operand but the last, or the usage error when one would copy something else than it says.
+std::optional<int> takeSources(const CopyOptions& options, TStringList& sources)
+{
+    const bool pairs = options.pairs;
+    for (std::size_t i = 0; i + 1 < options.operands.size(); ++i) {
+        const std::string& s = options.operands[i];
         if (s.find_first_of("\r\n\x07") != std::string::npos)
             return usageError("a SOURCE cannot contain line breaks");
         // The component turns the whole list into pairs as soon as one entry holds "=", so a plain
@@ -87,14 +89,42 @@ int RunCopyCommand(const CommandArgs& args)
             return usageError("'" + s + "' has no source before '='");
         sources.Add(s);
     }
+    return std::nullopt;
+}
+
+// The first file that failed and why, else what the job said.
+void reportFailure(const ConsoleProgress& progress, std::string errorText)
+{
+    while (!errorText.empty() && (errorText.back() == '\n' || errorText.back() == '\r'))
+        errorText.pop_back();
+    if (!progress.firstPath().empty())
+        std::fprintf(stderr, "tallyrune-updatectl copy: cannot copy %s: %s\n", progress.firstPath().c_str(),
+                     systemText(progress.firstCode()).c_str());
+    else
+        std::fprintf(stderr, "tallyrune-updatectl copy: %s\n",
+                     errorText.empty() ? "the copy failed" : errorText.c_str());
+}
+
+} // namespace
+
+int RunCopyCommand(const CommandArgs& args)
+{
+    CopyOptions options;
+    if (const std::optional<int> ended = parseOptions(args, options))
+        return *ended;
+    const bool quiet = options.quiet;
+
+    TStringList sources;
+    if (const std::optional<int> refused = takeSources(options, sources))
+        return *refused;
 
     ConsoleProgress progress(!quiet && wincompat::standardErrorIsTerminal());
     SinkGuard guard(&progress);
 
     TabfFileOperation job(nullptr);
     job.SetFileList(sources);
-    job.SetDestFolder(operands.back());
-    job.SetProgressTitle(title);
+    job.SetDestFolder(options.operands.back());
+    job.SetProgressTitle(options.title);
     // The utility's own options; nobody can be asked about a failure here, so the first one stops.
     job.SetOptions({fofNoConfirmation, fofNoConfirmMkDir, fofSimpleProgress, fofNoErrorUI});
     std::string errorText;
@@ -108,12 +138,6 @@ int RunCopyCommand(const CommandArgs& args)
         printTotals(*progress.totals());
     if (copied)
         return 0;
-    while (!errorText.empty() && (errorText.back() == '\n' || errorText.back() == '\r'))
-        errorText.pop_back();
-    if (!progress.firstPath().empty())
-        std::fprintf(stderr, "tallyrune-updatectl copy: cannot copy %s: %s\n", progress.firstPath().c_str(),
-                     systemText(progress.firstCode()).c_str());
-    else
-        std::fprintf(stderr, "tallyrune-updatectl copy: %s\n", errorText.empty() ? "the copy failed" : errorText.c_str());
+    reportFailure(progress, errorText);
     return 1;
 }

@@ -1,11 +1,14 @@
 #include "cli/ProgramFolderOption.h"
 
+#include "cli/TextOutput.h"
 #include "platform/system.h"
 
 #include <filesystem>
 #include <system_error>
 
 namespace {
+const char missingFolder[] = "--program-folder needs a folder";
+
 std::string defaultProgramFolder()
 {
     const std::string self = wincompat::moduleFileName();
@@ -20,21 +23,24 @@ std::string defaultProgramFolder()
 }
 } // namespace
 
-bool ProgramFolderOption::Take(const CommandArgs& args, std::size_t& i)
+void ProgramFolderOption::AddTo(CommandLine& line)
 {
-    const std::string& a = args[i];
-    if (a == "--program-folder") {
-        if (i + 1 < args.size())
-            folder_ = args[++i];
-    } else if (a.rfind("--program-folder=", 0) == 0) {
-        folder_ = a.substr(a.find('=') + 1);
-    } else {
-        return false;
-    }
-    given_ = true;
-    if (folder_.empty())
-        error_ = "--program-folder needs a folder";
-    return true;
+    line.AddValueOption(QStringLiteral("program-folder"));
+}
+
+void ProgramFolderOption::ReadFrom(const CommandLine& line)
+{
+    given_ = line.IsSet(QStringLiteral("program-folder"));
+    folder_ = line.Value(QStringLiteral("program-folder"));
+    if (given_ && folder_.empty())
+        error_ = missingFolder;
+}
+
+std::string ProgramFolderOption::RefusalMessage(const CommandLine& line)
+{
+    if (line.Refusal() == CommandLine::Problem::MissingValue)
+        return missingFolder;
+    return "unexpected argument '" + PlainText(line.RefusedArgument()) + "'";
 }
 
 std::string ProgramFolderOption::Folder() const

@@ -1,19 +1,23 @@
 #pragma once
 // The companion's "--program-folder DIR": which utility install a command works on.
-#include "cli/Commands.h"
+#include "cli/CommandLine.h"
 
 #include <string>
 
 class ProgramFolderOption {
 public:
-    // Takes "--program-folder DIR" or "--program-folder=DIR" at args[i], moving i past the folder;
-    // false when args[i] is some other argument.
-    bool Take(const CommandArgs& args, std::size_t& i);
-    // Why the option cannot be used (no folder after it), or empty.
+    // Lets the command line take "--program-folder DIR" and "--program-folder=DIR".
+    static void AddTo(CommandLine& line);
+    // Takes the folder from a parsed line.
+    void ReadFrom(const CommandLine& line);
+    // Why the option cannot be used (an empty folder), or empty.
     const std::string& Error() const { return error_; }
     // The folder given, else the folder of the tallyrune-update that stands next to this program,
     // else the current folder; always as a full path, as the utility knows its own.
     std::string Folder() const;
+
+    // What update and versions, which take options only, say about the argument they refused.
+    static std::string RefusalMessage(const CommandLine& line);
 
 private:
     std::string folder_;

@@ -2,6 +2,10 @@
 
 #include "update/VersionPanels.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QString>
+
 #include <cstdio>
 
 namespace {
@@ -39,31 +43,37 @@ std::string validUtf8(const std::string& s)
     }
     return out;
 }
+
+// One value in an array is the smallest document QJsonDocument writes; its brackets go.
+std::string written(const QJsonValue& value)
+{
+    const QByteArray array = QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact);
+    return array.mid(1, array.size() - 2).toStdString();
+}
 } // namespace
 
-std::string JsonString(const std::string& raw)
+QJsonValue JsonText(const std::string& raw)
 {
-    std::string out = "\"";
-    for (unsigned char c : validUtf8(raw)) {
-        switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        case '\b': out += "\\b"; break;
-        case '\f': out += "\\f"; break;
-        default:
-            if (c < 0x20 || c == 0x7F) {
-                char esc[8];
-                std::snprintf(esc, sizeof esc, "\\u%04x", c);
-                out += esc;
-            } else {
-                out += static_cast<char>(c);
-            }
-        }
-    }
-    return out + "\"";
+    return QString::fromStdString(validUtf8(raw));
+}
+
+JsonLine& JsonLine::Add(std::string_view name, const QJsonValue& value)
+{
+    return addWritten(name, written(value));
+}
+
+JsonLine& JsonLine::Add(std::string_view name, const JsonLine& object)
+{
+    return addWritten(name, object.Text());
+}
+
+JsonLine& JsonLine::addWritten(std::string_view name, const std::string& value)
+{
+    if (!body_.empty())
+        body_ += layout_ == JsonLayout::Spaced ? ", " : ",";
+    body_ += written(QString::fromUtf8(name.data(), qsizetype(name.size()))) +
+             (layout_ == JsonLayout::Spaced ? ": " : ":") + value;
+    return *this;
 }
 
 // Plain output is one value per line; a control character in a value (a line break, or an
@@ -83,10 +93,10 @@ std::string PlainText(const std::string& raw)
     return out;
 }
 
-std::string VersionListingJson(const VersionListing& panel)
+JsonLine VersionListingJson(const VersionListing& panel)
 {
-    std::string out = "{";
+    JsonLine object(JsonLayout::Spaced);
     for (const VersionPanelRow& row : VersionPanelRows)
-        out += (out.size() > 1 ? ", " : "") + JsonString(row.Key) + ": " + JsonString(panel.Values(row.Key));
-    return out + "}";
+        object.Add(row.Key, JsonText(panel.Values(row.Key)));
+    return object;
 }

@@ -1,6 +1,5 @@
 // update [--yes] [--json] [--program-folder DIR]: the window's update, from a terminal or a script.
-#include "update/UpdateProcedure.h"
-#include "update/VersionPanels.h"
+#include "cli/CommandLine.h"
 #include "cli/Commands.h"
 #include "cli/ConsoleProgress.h"
 #include "cli/ProgramFolderOption.h"
@@ -9,11 +8,15 @@
 #include "platform/system.h"
 #include "settings/TLMDIniCtrl.h"
 #include "shell/TabfFileOperation.h"
+#include "update/UpdateProcedure.h"
+#include "update/VersionPanels.h"
 
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <exception>
 #include <iostream>
+#include <optional>
 #include <string>
 
 namespace {
@@ -90,98 +93,147 @@ const char* outcomeName(UpdateOutcome outcome)
     return "";
 }
 
-} // namespace
+struct UpdateOptions {
+    bool yes = false;
+    bool json = false;
+    std::string programFolder;
+};
 
-int RunUpdateCommand(const CommandArgs& args)
+// The options, or the exit status when the command ends before updating (help, a usage error,
+// nobody to ask).
+std::optional<int> parseOptions(const CommandArgs& args, UpdateOptions& options)
 {
-    bool yes = false, json = false;
-    ProgramFolderOption programFolder;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a == "--help" || a == "-h") {
-            std::fputs(usageText, stdout);
-            return 0;
-        } else if (a == "--yes" || a == "-y") {
-            yes = true;
-        } else if (a == "--json") {
-            json = true;
-        } else if (programFolder.Take(args, i)) {
-            if (!programFolder.Error().empty())
-                return usageError(programFolder.Error());
-        } else {
-            return usageError("unexpected argument '" + PlainText(a) + "'");
-        }
+    CommandLine line(false);
+    line.AddSwitch({"h", "help"});
+    line.AddSwitch({"y", "yes"});
+    line.AddSwitch({"json"});
+    ProgramFolderOption::AddTo(line);
+    line.Parse(args);
+    if (line.IsSet("help")) {
+        std::fputs(usageText, stdout);
+        return 0;
     }
-    if (!yes && !wincompat::standardInputIsTerminal()) {
+    if (line.Refusal() != CommandLine::Problem::None)
+        return usageError(ProgramFolderOption::RefusalMessage(line));
+    ProgramFolderOption programFolder;
+    programFolder.ReadFrom(line);
+    if (!programFolder.Error().empty())
+        return usageError(programFolder.Error());
+    options.yes = line.IsSet("yes");
+    options.json = line.IsSet("json");
+    if (!options.yes && !wincompat::standardInputIsTerminal()) {
         std::fprintf(stderr, "%sno terminal to ask the questions on: run it on a terminal, or give --yes\n", prefix);
         return 2;
     }
-    const UtilityPlace place = UtilityInstalledIn(programFolder.Folder());
+    options.programFolder = programFolder.Folder();
+    return std::nullopt;
+}
 
-    TerminalDialogs dialogs(yes);
-    ConsoleProgress progress(wincompat::standardErrorIsTerminal());
-    TLMDIniCtrl settings(nullptr);
-    TabfFileOperation copyJob(nullptr);
+// What one run did, for the report and the exit status.
+struct UpdateRun {
+    UtilityPlace place;
     VersionPanelsReading before;
     UpdateOutcome outcome = UpdateOutcome::Stopped;
-    std::string recordError;
-    double seconds = 0;
-    UpdateProcedure procedure(dialogs, copyJob, settings);
-    try {
-        ConfigureAsInMainForm(settings, "LMDIniCtrl1");
-        ConfigureAsInMainForm(copyJob, "abfFileOperation1");
-        PrepareUpdateCopy(copyJob, settings, place.ProgramFolder);
-        before = ReadVersionPanels(place);
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "%s%s\n", prefix, PlainText(e.what()).c_str());
-        return 1;
-    }
+    std::string recordError; // the settings store refused "LastUpdate"
+    double seconds = 0;      // of the copy
+    UpdateReport report;
+    wincompat::CopyProgress copied;
+};
+
+// The procedure and the objects it works with, set up as the window sets up its own.
+class UpdateSession {
+public:
+    explicit UpdateSession(bool yes)
+        : dialogs_(yes), progress_(wincompat::standardErrorIsTerminal()), settings_(nullptr), copyJob_(nullptr),
+          procedure_(dialogs_, copyJob_, settings_)
     {
-        SinkGuard guard(&progress);
+    }
+
+    // False, with the message shown, when the settings or the panels cannot be read.
+    bool Prepare(UpdateRun& run)
+    {
+        try {
+            ConfigureAsInMainForm(settings_, "LMDIniCtrl1");
+            ConfigureAsInMainForm(copyJob_, "abfFileOperation1");
+            PrepareUpdateCopy(copyJob_, settings_, run.place.ProgramFolder);
+            run.before = ReadVersionPanels(run.place);
+            return true;
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "%s%s\n", prefix, PlainText(e.what()).c_str());
+            return false;
+        }
+    }
+
+    void Run(UpdateRun& run)
+    {
+        SinkGuard guard(&progress_);
         auto start = std::chrono::steady_clock::now();
-        procedure.OnCopying = [&] {
+        procedure_.OnCopying = [&] {
             std::fprintf(stderr, "Updating...\n");
             start = std::chrono::steady_clock::now();
         };
         try {
-            outcome = procedure.Run(before.Current.Values("File Version"), before.Update.Values("File Version"));
+            run.outcome =
+                procedure_.Run(run.before.Current.Values("File Version"), run.before.Update.Values("File Version"));
         } catch (const std::exception& e) {
             // The settings store refused the record; the copy itself went through.
-            recordError = e.what();
-            std::fprintf(stderr, "%s%s\n", prefix, PlainText(recordError).c_str());
+            run.recordError = e.what();
+            std::fprintf(stderr, "%s%s\n", prefix, PlainText(run.recordError).c_str());
         }
-        seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    }
-    const UpdateReport& report = procedure.Report();
-
-    if (json) {
-        std::string after = "null";
-        try {
-            after = VersionListingJson(ReadVersionPanels(place).Current);
-        } catch (const std::exception&) {
-        }
-        char number[64];
-        std::snprintf(number, sizeof number, "%.3f", report.Copied ? seconds : 0.0);
-        const std::string out =
-            "{\"outcome\": " + JsonString(recordError.empty() ? outcomeName(outcome) : "record-failed") +
-            ", \"program_folder\": " + JsonString(place.ProgramFolder) +
-            ", \"before\": {\"current\": " + VersionListingJson(before.Current) +
-            ", \"update\": " + VersionListingJson(before.Update) + "}, \"after\": {\"current\": " + after +
-            "}, \"copied\": " + (report.Copied ? "true" : "false") +
-            ", \"files_copied\": " + std::to_string(progress.done().filesCopied) +
-            ", \"files_unchanged\": " + std::to_string(progress.done().filesUnchanged) +
-            ", \"bytes_copied\": " + std::to_string(progress.done().bytesDone) + ", \"seconds\": " + number +
-            ", \"copy_result\": " + std::to_string(report.CopyResult) +
-            ", \"copy_message\": " + JsonString(report.CopyMessage) +
-            ", \"last_update_written\": " + (report.LastUpdate.empty() ? "false" : "true") +
-            ", \"last_update\": " + (report.LastUpdate.empty() ? "null" : JsonString(report.LastUpdate)) + "}\n";
-        std::fputs(out.c_str(), stdout);
-        std::fflush(stdout);
+        run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        run.report = procedure_.Report();
+        run.copied = progress_.done();
     }
 
-    if (!recordError.empty())
+private:
+    TerminalDialogs dialogs_;
+    ConsoleProgress progress_;
+    TLMDIniCtrl settings_;
+    TabfFileOperation copyJob_;
+    UpdateProcedure procedure_;
+};
+
+// "after": the current panel read again after the copy; null when it cannot be read.
+JsonLine panelAfter(const UtilityPlace& place)
+{
+    JsonLine after(JsonLayout::Spaced);
+    try {
+        return after.Add("current", VersionListingJson(ReadVersionPanels(place).Current));
+    } catch (const std::exception&) {
+        return after.Add("current", QJsonValue::Null);
+    }
+}
+
+std::string jsonReport(const UpdateRun& run)
+{
+    const UpdateReport& report = run.report;
+    const double seconds = report.Copied ? std::round(run.seconds * 1000) / 1000 : 0.0;
+    return JsonLine(JsonLayout::Spaced)
+               .Add("outcome", run.recordError.empty() ? outcomeName(run.outcome) : "record-failed")
+               .Add("program_folder", JsonText(run.place.ProgramFolder))
+               .Add("before", JsonLine(JsonLayout::Spaced)
+                                  .Add("current", VersionListingJson(run.before.Current))
+                                  .Add("update", VersionListingJson(run.before.Update)))
+               .Add("after", panelAfter(run.place))
+               .Add("copied", report.Copied)
+               .Add("files_copied", qint64(run.copied.filesCopied))
+               .Add("files_unchanged", qint64(run.copied.filesUnchanged))
+               .Add("bytes_copied", qint64(run.copied.bytesDone))
+               .Add("seconds", seconds)
+               .Add("copy_result", report.CopyResult)
+               .Add("copy_message", JsonText(report.CopyMessage))
+               .Add("last_update_written", !report.LastUpdate.empty())
+               .Add("last_update",
+                    report.LastUpdate.empty() ? QJsonValue(QJsonValue::Null) : JsonText(report.LastUpdate))
+               .Text() +
+           "\n";
+}
+
+int exitStatus(const UpdateRun& run)
+{
+    if (!run.recordError.empty())
         return 1;
-    switch (outcome) {
+    switch (run.outcome) {
     case UpdateOutcome::Completed: return 0;
     case UpdateOutcome::Stopped:
     case UpdateOutcome::Declined: return 3;
@@ -189,4 +241,24 @@ int RunUpdateCommand(const CommandArgs& args)
     case UpdateOutcome::CopyFailed: return 1;
     }
     return 1;
+}
+
+} // namespace
+
+int RunUpdateCommand(const CommandArgs& args)
+{
+    UpdateOptions options;
+    if (const std::optional<int> ended = parseOptions(args, options))
+        return *ended;
+    UpdateRun run;
+    run.place = UtilityInstalledIn(options.programFolder);
+    UpdateSession session(options.yes);
+    if (!session.Prepare(run))
+        return 1;
+    session.Run(run);
+    if (options.json) {
+        std::fputs(jsonReport(run).c_str(), stdout);
+        std::fflush(stdout);
+    }
+    return exitStatus(run);
 }

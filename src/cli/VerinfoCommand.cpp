@@ -1,4 +1,5 @@
 // verinfo: what the update utility's version panels would read from each file.
+#include "cli/CommandLine.h"
 #include "cli/Commands.h"
 #include "cli/TextOutput.h"
 
@@ -7,7 +8,9 @@
 
 #include <charconv>
 #include <cstdio>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace {
 const char usageText[] = "Usage: tallyrune-updatectl verinfo [--json] FILE...\n";
@@ -20,19 +23,22 @@ struct Field {
     bool integral = true;
 };
 
-std::string number(double v, bool integral, bool json)
+// The shortest text that reads back as the same number.
+std::string plainNumber(double v, bool integral)
 {
     char buf[40];
     if (integral) {
         std::snprintf(buf, sizeof buf, "%.0f", v);
-    } else if (json) {
-        std::snprintf(buf, sizeof buf, "%.17g", v);
     } else {
-        // The shortest text that reads back as the same number.
         auto [end, ec] = std::to_chars(buf, buf + sizeof buf - 1, v);
         *end = '\0';
     }
     return buf;
+}
+
+QJsonValue jsonNumber(double v, bool integral)
+{
+    return integral ? QJsonValue(static_cast<qint64>(v)) : QJsonValue(v);
 }
 
 std::vector<Field> fieldsOf(const TSMVersionInfo& info)
@@ -47,34 +53,57 @@ std::vector<Field> fieldsOf(const TSMVersionInfo& info)
         f.push_back({TSMVersionInfo::StringKey(i), true, info.GetVersionString(i)});
     return f;
 }
+
+// One object per file and line, the file first.
+std::string jsonFields(const std::string& file, const std::vector<Field>& fields)
+{
+    JsonLine object(JsonLayout::Tight);
+    object.Add("file", JsonText(file));
+    for (const Field& f : fields)
+        object.Add(f.name, f.isText ? JsonText(f.text) : jsonNumber(f.number, f.integral));
+    return object.Text() + "\n";
+}
+
+std::string plainFields(const std::vector<Field>& fields)
+{
+    std::string out;
+    for (const Field& f : fields)
+        out += f.name + "=" + (f.isText ? PlainText(f.text) : plainNumber(f.number, f.integral)) + "\n";
+    return out;
+}
+
+// The files, or the exit status when the command ends here (help or a usage error).
+std::optional<int> parseArguments(const CommandArgs& args, bool& json, std::vector<std::string>& files)
+{
+    CommandLine line(true);
+    line.AddSwitch({"h", "help"});
+    line.AddSwitch({"json"});
+    line.Parse(args);
+    if (line.IsSet("help")) {
+        std::fputs(usageText, stdout);
+        return 0;
+    }
+    if (line.Refusal() != CommandLine::Problem::None) {
+        std::fprintf(stderr, "tallyrune-updatectl verinfo: unknown option '%s'\n", line.RefusedArgument().c_str());
+        std::fputs(usageText, stderr);
+        return 2;
+    }
+    json = line.IsSet("json");
+    files = line.Operands();
+    if (files.empty()) {
+        std::fputs(usageText, stderr);
+        return 2;
+    }
+    return std::nullopt;
+}
 } // namespace
 
 int RunVerinfoCommand(const CommandArgs& args)
 {
     bool json = false;
     std::vector<std::string> files;
-    bool options = true;
-    for (const std::string& a : args) {
-        if (options && a == "--") {
-            options = false;
-        } else if (options && (a == "--help" || a == "-h")) {
-            std::fputs(usageText, stdout);
-            return 0;
-        } else if (options && a == "--json") {
-            json = true;
-        } else if (options && a.size() > 1 && a[0] == '-') {
-            std::fprintf(stderr, "tallyrune-updatectl verinfo: unknown option '%s'\n", a.c_str());
-            std::fputs(usageText, stderr);
-            return 2;
-        } else {
-            files.push_back(a);
-        }
-    }
-    if (files.empty()) {
-        std::fputs(usageText, stderr);
-        return 2;
-    }
-
+    if (const std::optional<int> ended = parseArguments(args, json, files))
+        return *ended;
     int status = 0;
     bool first = true;
     for (const std::string& file : files) {
@@ -88,19 +117,7 @@ int RunVerinfoCommand(const CommandArgs& args)
             continue;
         }
         const std::vector<Field> fields = fieldsOf(info);
-        std::string out;
-        if (json) {
-            out = "{\"file\":" + JsonString(file);
-            for (const Field& f : fields)
-                out += "," + JsonString(f.name) + ":" +
-                       (f.isText ? JsonString(f.text) : number(f.number, f.integral, true));
-            out += "}\n";
-        } else {
-            if (!first)
-                out += "\n";
-            for (const Field& f : fields)
-                out += f.name + "=" + (f.isText ? PlainText(f.text) : number(f.number, f.integral, false)) + "\n";
-        }
+        const std::string out = json ? jsonFields(file, fields) : (first ? "" : "\n") + plainFields(fields);
         first = false;
         std::fputs(out.c_str(), stdout);
     }

@@ -1,9 +1,9 @@
 // versions: what the utility's two version panels would show, computed by the panels' own code.
-#include "update/VersionPanels.h"
 #include "cli/Commands.h"
 #include "cli/ProgramFolderOption.h"
 #include "cli/TextOutput.h"
 #include "platform/system.h"
+#include "update/VersionPanels.h"
 
 #include <cstdio>
 #include <exception>
@@ -40,45 +40,47 @@ std::string plainBlock(const char* title, const VersionListing& panel)
     return out;
 }
 
+std::string jsonReport(const VersionPanelsReading& reading)
+{
+    return JsonLine(JsonLayout::Spaced)
+               .Add("current", VersionListingJson(reading.Current))
+               .Add("update", VersionListingJson(reading.Update))
+               .Add("update_colour", reading.Update.FontColor() == clUpdateFound ? "green" : "red")
+               .Add("update_file", JsonText(reading.UpdateFile))
+               .Text() +
+           "\n";
+}
+
 } // namespace
 
 int RunVersionsCommand(const CommandArgs& args)
 {
-    bool json = false;
-    ProgramFolderOption programFolder;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a == "--help" || a == "-h") {
-            std::fputs(usageText, stdout);
-            return 0;
-        } else if (a == "--json") {
-            json = true;
-        } else if (programFolder.Take(args, i)) {
-            if (!programFolder.Error().empty())
-                return usageError(programFolder.Error());
-        } else {
-            return usageError("unexpected argument '" + PlainText(a) + "'");
-        }
+    CommandLine line(false);
+    line.AddSwitch({"h", "help"});
+    line.AddSwitch({"json"});
+    ProgramFolderOption::AddTo(line);
+    line.Parse(args);
+    if (line.IsSet("help")) {
+        std::fputs(usageText, stdout);
+        return 0;
     }
-    const std::string folder = programFolder.Folder();
+    if (line.Refusal() != CommandLine::Problem::None)
+        return usageError(ProgramFolderOption::RefusalMessage(line));
+    ProgramFolderOption programFolder;
+    programFolder.ReadFrom(line);
+    if (!programFolder.Error().empty())
+        return usageError(programFolder.Error());
 
     VersionPanelsReading reading;
     try {
-        reading = ReadVersionPanels(UtilityInstalledIn(folder));
+        reading = ReadVersionPanels(UtilityInstalledIn(programFolder.Folder()));
     } catch (const std::exception& e) {
         std::fprintf(stderr, "tallyrune-updatectl versions: %s\n", PlainText(e.what()).c_str());
         return 1;
     }
-    std::string out;
-    if (json) {
-        out = "{\"current\": " + VersionListingJson(reading.Current) + ", \"update\": " + VersionListingJson(reading.Update) +
-              ", \"update_colour\": " +
-              (reading.Update.FontColor() == clUpdateFound ? "\"green\"" : "\"red\"") +
-              ", \"update_file\": " + JsonString(reading.UpdateFile) + "}\n";
-    } else {
-        out = plainBlock("Current Program Version", reading.Current) + "\n" +
-              plainBlock("Update Program Version", reading.Update);
-    }
+    const std::string out = line.IsSet("json") ? jsonReport(reading)
+                                               : plainBlock("Current Program Version", reading.Current) + "\n" +
+                                                     plainBlock("Update Program Version", reading.Update);
     std::fputs(out.c_str(), stdout);
     std::fflush(stdout);
     return 0;

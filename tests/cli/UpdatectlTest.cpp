@@ -20,6 +20,35 @@ TEST(Updatectl, UnknownInputIsAUsageError)
     EXPECT_NE(unknown.err.find("unknown command 'frobnicate'"), std::string::npos);
 }
 
+TEST(Updatectl, UsageErrorsNameTheArgumentAsTyped)
+{
+    const struct {
+        QStringList args;
+        std::string firstLine;
+    } cases[] = {
+        {{"update", "--frobnicate"}, "tallyrune-updatectl update: unexpected argument '--frobnicate'"},
+        {{"update", "--json=yes"}, "tallyrune-updatectl update: unexpected argument '--json=yes'"},
+        {{"update", "--yes", "-x"}, "tallyrune-updatectl update: unexpected argument '-x'"},
+        {{"update", "--program-folder"}, "tallyrune-updatectl update: --program-folder needs a folder"},
+        {{"update", "--program-folder="}, "tallyrune-updatectl update: --program-folder needs a folder"},
+        {{"versions", "extra", "--bogus"}, "tallyrune-updatectl versions: unexpected argument 'extra'"},
+        {{"versions", "--program-folder", "dir", "--jsn"}, "tallyrune-updatectl versions: unexpected argument '--jsn'"},
+        {{"verinfo", "a.exe", "--xml"}, "tallyrune-updatectl verinfo: unknown option '--xml'"},
+        {{"copy", "--pairs=1", "a", "b"}, "tallyrune-updatectl copy: unknown option '--pairs=1'"},
+        {{"copy", "--quiet", "--title"}, "tallyrune-updatectl copy: --title needs a text"},
+        {{"copy", "--title", "--quiet", "a"}, "tallyrune-updatectl copy: needs at least one SOURCE and a DEST"},
+    };
+    for (const auto& c : cases) {
+        const UpdatectlOutcome r = runUpdatectl(c.args);
+        EXPECT_EQ(r.status, 2) << c.args.join(' ').toStdString();
+        EXPECT_EQ(r.err.substr(0, r.err.find('\n')), c.firstLine) << c.args.join(' ').toStdString();
+        EXPECT_EQ(r.out, "");
+    }
+    // Help before the mistake still helps, as the arguments are read in order.
+    EXPECT_EQ(runUpdatectl({"versions", "--help", "--bogus"}).status, 0);
+    EXPECT_EQ(runUpdatectl({"versions", "--bogus", "--help"}).status, 2);
+}
+
 // A till without a display runs the companion: nothing it loads, directly or through another
 // library, may belong to the display stack.
 TEST(Updatectl, LoadsNoDisplayLibrary)

@@ -102,6 +102,20 @@ TEST(VerinfoCommand, UsageErrors)
     EXPECT_EQ(r.out, noData);
 }
 
+TEST(VerinfoCommand, AFileNameThatIsNotUtf8IsOpenedAsGiven)
+{
+    TempDir dir;
+    writePe(dir / "odd\xff.exe", simpleVersionInfo({3, 1, 4, 1}, {}));
+    // Through a shell, as QProcess would pass the byte on as U+FFFD.
+    QProcess p;
+    p.setWorkingDirectory(q(dir.str()));
+    p.start("/bin/sh",
+            {"-c", "exec \"$0\" verinfo \"$(printf 'odd\\377.exe')\"", q((binDir() / "tallyrune-updatectl").string())});
+    ASSERT_TRUE(p.waitForFinished(30000));
+    EXPECT_EQ(p.exitCode(), 0);
+    EXPECT_TRUE(p.readAllStandardOutput().startsWith("MajorVersion=3\nMinorVersion=1\nRelease=4\n"));
+}
+
 TEST(VerinfoCommand, ABareNameIsFoundNextToTheExecutableFirst)
 {
     TempDir dir;

@@ -40,7 +40,7 @@ constexpr int buttonHeight = 25;
 constexpr int imageLeft = 15;
 constexpr int imageTop = 7;
 constexpr int imageSide = 105;
-constexpr int textRightMargin = 10; // right of the text column when the window has no picture
+constexpr int textRightMargin = 10; // right of the text column unless the shadowed picture shows
 
 // Without an icon the window is narrower and the text starts at its top-left corner.
 constexpr int plainWindowWidth = 340;
@@ -65,6 +65,8 @@ constexpr int descriptionGap = 24;
 constexpr int copyrightGap = 1;
 constexpr int linkGap = 6;
 constexpr int linkGapAboveMail = 3;
+
+// Below the text column: a separating line, then the system's names and values.
 constexpr int separatorHeight = 2;
 constexpr int separatorGap = 9;
 constexpr int systemInfoColumnWidth = 150;

@@ -19,15 +19,63 @@
 
 #include <QApplication>
 #include <algorithm>
+#include <array>
 #include <memory>
 
 namespace {
 constexpr int pixelsPerInch = 96; // the window is laid out for 96 dpi whatever the screen
+constexpr int designPixelsPerInch = 96; // the dpi the pixel sizes below were chosen for
+constexpr int pointsPerInch = 72;
 constexpr int modalOk = 1;
 constexpr int iconSize = 32;
 constexpr std::array<const char*, 3> iconStyleNames{"isNone", "isStandard", "isExtended"};
 constexpr std::array<const char*, 2> styleNames{"bsStandard", "bsLMD"};
 constexpr std::array<const char*, 4> versionStyleNames{"vsProg", "vsFileShort", "vsFileFull", "vsFileBuild"};
+
+// The window and its parts, in pixels at the design dpi.
+constexpr int windowWidth = 440;
+constexpr int edgeMargin = 6; // right and bottom edge of the window, between the buttons
+constexpr int buttonWidth = 75;
+constexpr int buttonHeight = 25;
+constexpr int imageLeft = 15;
+constexpr int imageTop = 7;
+constexpr int imageSide = 105;
+constexpr int textRightMargin = 10; // right of the text column unless the shadowed picture shows
+
+// Without an icon the window is narrower and the text starts at its top-left corner.
+constexpr int plainWindowWidth = 340;
+constexpr int plainTextLeft = 10;
+constexpr int plainTextTop = 10;
+constexpr int plainHeaderBottom = 60; // the version line starts no higher
+
+// With the bare icon the window is narrower by this and the text starts right of the icon.
+constexpr int iconWindowNarrowing = 30;
+constexpr int iconLeft = 13;
+constexpr int iconTextLeft = 60;
+constexpr int iconHeaderBottom = 66;
+
+constexpr int titleTop = 12;        // without a picture
+constexpr int pictureTitleTop = 24; // beside the shadowed picture
+constexpr int pictureTextGap = 8;   // between the picture and the text column
+
+// Gaps below each line of the text column.
+constexpr int titleGap = 10;
+constexpr int versionGap = 4;
+constexpr int descriptionGap = 24;
+constexpr int copyrightGap = 1;
+constexpr int linkGap = 6;
+constexpr int linkGapAboveMail = 3;
+
+// Below the text column: a separating line, then the system's names and values.
+constexpr int separatorHeight = 2;
+constexpr int separatorGap = 9;
+constexpr int systemInfoColumnWidth = 150;
+constexpr int systemInfoGap = 24;
+
+constexpr int scaled(int designPixels)
+{
+    return designPixels * pixelsPerInch / designPixelsPerInch;
+}
 
 bool blank(const std::string& s)
 {
@@ -45,11 +93,17 @@ std::string shellText(const std::string& s)
     return s.substr(0, cut);
 }
 
+template <typename Part> Part* newPart(TForm* window, const char* name)
+{
+    auto* part = new Part(window, window);
+    part->SetName(name);
+    part->setObjectName(QString::fromLatin1(name));
+    return part;
+}
+
 TLMDSimpleLabel* newLabel(TForm* window, const char* name)
 {
-    auto* label = new TLMDSimpleLabel(window, window);
-    label->SetName(name);
-    label->setObjectName(QString::fromLatin1(name));
+    auto* label = newPart<TLMDSimpleLabel>(window, name);
     label->SetMultiLine(true);
     label->SetShowAccelChar(false);
     return label;
@@ -57,10 +111,8 @@ TLMDSimpleLabel* newLabel(TForm* window, const char* name)
 
 TLMDButton* newButton(TForm* window, const char* name)
 {
-    auto* button = new TLMDButton(window, window);
-    button->SetName(name);
-    button->setObjectName(QString::fromLatin1(name));
-    button->resize(75, 25);
+    auto* button = newPart<TLMDButton>(window, name);
+    button->resize(buttonWidth, buttonHeight);
     return button;
 }
 } // namespace
@@ -139,13 +191,35 @@ std::string TLMDAboutDlg::versionText() const
     return {};
 }
 
+QIcon TLMDAboutDlg::shownIcon() const
+{
+    return icon_.isNull() ? QApplication::windowIcon() : icon_;
+}
+
 bool TLMDAboutDlg::showStandardBox(QWidget* control, const std::string& title, const std::string& copyright)
 {
     const std::string app = CaptionTitle().empty() ? title : title + "#" + CaptionTitle();
-    const wincompat::IconHandle icon(icon_.isNull() ? QApplication::windowIcon() : icon_);
+    const wincompat::IconHandle icon(shownIcon());
     const HWND owner = control != nullptr ? wincompat::handleOf(control->window()) : nullptr;
     return ShellAboutA(owner, shellText(app).c_str(), shellText(copyright).c_str(), icon.get()) != FALSE;
 }
+
+// The parts of one showing of the window, in the order they were made.
+struct TLMDAboutDlg::Parts {
+    std::unique_ptr<TForm> Window;
+    TImage* Image = nullptr;
+    TLMDButton* Ok = nullptr;
+    TLMDButton* Custom = nullptr;
+    TBevel* Separator = nullptr;
+    TLMDSimpleLabel* Title = nullptr;
+    TLMDSimpleLabel* Version = nullptr;
+    TLMDSimpleLabel* Description = nullptr;
+    TLMDSimpleLabel* Copyright = nullptr;
+    TLMDSimpleLabel* Info1 = nullptr;
+    TLMDSimpleLabel* Info2 = nullptr;
+    TLMDSimpleLabel* Jump = nullptr;
+    TLMDSimpleLabel* EMail = nullptr;
+};
 
 bool TLMDAboutDlg::ShowAbout(QWidget* control)
 {
@@ -155,7 +229,26 @@ bool TLMDAboutDlg::ShowAbout(QWidget* control)
         return showStandardBox(control, title, copyright);
 
     // Owned by the application for the time it shows; nothing of it outlives this call.
-    auto window = std::make_unique<TForm>(nullptr);
+    Parts parts = makeParts();
+    AboutLayout layout;
+    placeHeader(parts, layout, title);
+    placeTexts(parts, layout, copyright);
+    placeSystemInfo(parts, layout);
+    placeButtons(parts, layout);
+    giveHints(parts);
+
+    TLMDButton* ok = parts.Ok;
+    parts.Window->OnShow = [ok] { ok->setFocus(Qt::ActiveWindowFocusReason); };
+    ShowDialog(parts.Window.get(), control, std::string(about_strings::Info) + TApplication::Instance().Title() + "...",
+               parts.Custom);
+    return true;
+}
+
+TLMDAboutDlg::Parts TLMDAboutDlg::makeParts() const
+{
+    Parts parts;
+    parts.Window = std::make_unique<TForm>(nullptr);
+    TForm* window = parts.Window.get();
     window->SetName("LMDAboutForm");
     window->setObjectName(QStringLiteral("LMDAboutForm"));
     window->ReadProperty("Color", "clBtnFace");
@@ -163,131 +256,158 @@ bool TLMDAboutDlg::ShowAbout(QWidget* control)
     window->ReadProperty("Font.Height", "-11");
     window->ReadProperty("Font.Color", "clWindowText");
 
-    auto* image = new TImage(window.get(), window.get());
-    image->SetName("Image");
-    image->setObjectName(QStringLiteral("Image"));
-    image->setGeometry(15, 7, 105, 105);
+    parts.Image = newPart<TImage>(window, "Image");
+    parts.Image->setGeometry(imageLeft, imageTop, imageSide, imageSide);
+    makeButtons(parts);
+    parts.Separator = newPart<TBevel>(window, "Bevel");
+    parts.Separator->SetShape(bsTopLine);
+    makeLabels(parts);
+    return parts;
+}
 
-    TLMDButton* ok = newButton(window.get(), "OKButton");
-    ok->SetCaptionText("OK");
-    ok->SetDefault(true);
-    ok->SetCancel(true);
-    QObject::connect(ok, &QPushButton::clicked, window.get(), [w = window.get()] { w->SetModalResult(modalOk); });
-    TLMDButton* custom = newButton(window.get(), "CustomButton");
-    custom->setVisible(false);
-    QWidget::setTabOrder(ok, custom);
+void TLMDAboutDlg::makeButtons(Parts& parts)
+{
+    TForm* window = parts.Window.get();
+    parts.Ok = newButton(window, "OKButton");
+    parts.Ok->SetCaptionText("OK");
+    parts.Ok->SetDefault(true);
+    parts.Ok->SetCancel(true);
+    QObject::connect(parts.Ok, &QPushButton::clicked, window, [window] { window->SetModalResult(modalOk); });
+    parts.Custom = newButton(window, "CustomButton");
+    parts.Custom->setVisible(false);
+    QWidget::setTabOrder(parts.Ok, parts.Custom);
+}
 
-    auto* separator = new TBevel(window.get(), window.get());
-    separator->SetName("Bevel");
-    separator->setObjectName(QStringLiteral("Bevel"));
-    separator->SetShape(bsTopLine);
+void TLMDAboutDlg::makeLabels(Parts& parts) const
+{
+    TForm* window = parts.Window.get();
+    parts.Title = newLabel(window, "lblAppName");
+    parts.Title->ReadProperty("Font.Name", "Arial");
+    parts.Title->ReadProperty("Font.Style", "[fsBold]");
+    parts.Title->Font3D().SetStyle(tdSunken);
+    parts.Version = newLabel(window, "lblVersion");
+    parts.Version->ReadProperty("Font.Style", "[fsBold]");
+    parts.Description = newLabel(window, "lblDescription");
+    parts.Copyright = newLabel(window, "lblCopyright");
+    parts.Info1 = newLabel(window, "lblinfo1");
+    parts.Info2 = newLabel(window, "lblinfo2");
+    parts.Jump = newLabel(window, "lblJump");
+    parts.EMail = newLabel(window, "lblEMail");
+    MakeLink(parts.Jump);
+    MakeLink(parts.EMail);
 
-    TLMDSimpleLabel* titleLabel = newLabel(window.get(), "lblAppName");
-    titleLabel->ReadProperty("Font.Name", "Arial");
-    titleLabel->ReadProperty("Font.Style", "[fsBold]");
-    titleLabel->Font3D().SetStyle(tdSunken);
-    TLMDSimpleLabel* versionLabel = newLabel(window.get(), "lblVersion");
-    versionLabel->ReadProperty("Font.Style", "[fsBold]");
-    TLMDSimpleLabel* descriptionLabel = newLabel(window.get(), "lblDescription");
-    TLMDSimpleLabel* copyrightLabel = newLabel(window.get(), "lblCopyright");
-    TLMDSimpleLabel* info1 = newLabel(window.get(), "lblinfo1");
-    TLMDSimpleLabel* info2 = newLabel(window.get(), "lblinfo2");
-    TLMDSimpleLabel* jumpLabel = newLabel(window.get(), "lblJump");
-    TLMDSimpleLabel* emailLabel = newLabel(window.get(), "lblEMail");
-    MakeLink(jumpLabel);
-    MakeLink(emailLabel);
+    // Points to pixels, rounded as the platform does.
+    const int titlePixels = (appNameSize_ * pixelsPerInch + pointsPerInch / 2) / pointsPerInch;
+    parts.Title->ReadProperty("Font.Height", std::to_string(-titlePixels));
+}
 
-    // Points to pixels at 96 dpi, rounded as the platform does.
-    const int titlePixels = (appNameSize_ * pixelsPerInch + 36) / 72;
-    titleLabel->ReadProperty("Font.Height", std::to_string(-titlePixels));
-    const QIcon icon = icon_.isNull() ? QApplication::windowIcon() : icon_;
-    const QImage iconImage = icon.pixmap(iconSize, iconSize).toImage();
+// The picture and the title beside it, by the icon style; the text column starts below both.
+void TLMDAboutDlg::placeHeader(Parts& parts, AboutLayout& layout, const std::string& title) const
+{
+    const QImage iconImage = shownIcon().pixmap(iconSize, iconSize).toImage();
+    TImage* image = parts.Image;
 
     // The window's own frame is drawn by the window manager outside these pixels, so the
     // window's width is its client width.
-    AboutLayout layout;
-    layout.ClientWidth = 440 * pixelsPerInch / 96;
+    layout.ClientWidth = scaled(windowWidth);
     switch (iconStyle_) {
     case isNone:
-        layout.ClientWidth = 340;
-        layout.X = 10;
-        layout.Y = 10;
+        layout.ClientWidth = plainWindowWidth;
+        layout.X = plainTextLeft;
+        layout.Y = plainTextTop;
         image->setVisible(false);
-        layout.W = layout.ClientWidth - 20;
-        titleLabel->setGeometry(10, 12, layout.W, 0);
-        layout.PlaceLabel(titleLabel, title, 10);
-        layout.Y = std::max(layout.Y, 60);
+        layout.W = layout.ClientWidth - plainTextLeft - textRightMargin;
+        placeTitle(parts.Title, layout, titleTop, title);
+        layout.Y = std::max(layout.Y, plainHeaderBottom);
         break;
     case isStandard:
-        image->move(13, image->y());
+        image->move(iconLeft, image->y());
         image->SetPicture(iconImage); // an icon keeps its own size
-        layout.ClientWidth -= 30;
-        layout.Y = 12;
-        layout.X = 60;
-        layout.W = layout.ClientWidth - 70;
-        titleLabel->setGeometry(60, 12, layout.W, 0);
-        layout.PlaceLabel(titleLabel, title, 10);
-        layout.Y = std::max(layout.Y, 66);
+        layout.ClientWidth -= iconWindowNarrowing;
+        layout.Y = titleTop;
+        layout.X = iconTextLeft;
+        layout.W = layout.ClientWidth - iconTextLeft - textRightMargin;
+        placeTitle(parts.Title, layout, titleTop, title);
+        layout.Y = std::max(layout.Y, iconHeaderBottom);
         break;
     case isExtended:
         // A bitmap stretches over the whole image.
         image->SetPicture(ShadowedIcon(iconImage).scaled(image->size()));
-        layout.X = image->x() + image->width() + 8;
-        layout.Y = 24;
-        layout.W = layout.ClientWidth - layout.X - 6;
-        titleLabel->setGeometry(layout.X, 24, layout.W, 0);
-        layout.PlaceLabel(titleLabel, title, 10);
+        layout.X = image->x() + image->width() + pictureTextGap;
+        layout.Y = pictureTitleTop;
+        layout.W = layout.ClientWidth - layout.X - edgeMargin;
+        placeTitle(parts.Title, layout, pictureTitleTop, title);
         layout.Y = std::max(layout.Y, image->y() + image->height());
         break;
     }
-    for (TLMDSimpleLabel* label : {versionLabel, descriptionLabel, copyrightLabel})
+}
+
+// An empty title keeps this place, with no height.
+void TLMDAboutDlg::placeTitle(TLMDSimpleLabel* label, AboutLayout& layout, int top, const std::string& title)
+{
+    label->setGeometry(layout.X, top, layout.W, 0);
+    layout.PlaceLabel(label, title, titleGap);
+}
+
+// Version, description, copyright and the two links; a blank line keeps its gap.
+void TLMDAboutDlg::placeTexts(Parts& parts, AboutLayout& layout, const std::string& copyright) const
+{
+    for (TLMDSimpleLabel* label : {parts.Version, parts.Description, parts.Copyright})
         label->resize(layout.W, label->height());
-
-    layout.PlaceLabel(versionLabel, versionText(), 4);
+    layout.PlaceLabel(parts.Version, versionText(), versionGap);
     if (!blank(description_))
-        layout.PlaceLabel(descriptionLabel, description_, 24);
+        layout.PlaceLabel(parts.Description, description_, descriptionGap);
     else if (useResInfo_)
-        layout.PlaceLabel(descriptionLabel, GetOwnVersionInfo(5), 24);
+        layout.PlaceLabel(parts.Description, GetOwnVersionInfo(5), descriptionGap);
     else
-        layout.Y += 24;
-    layout.PlaceLabel(copyrightLabel, copyright, 1);
+        layout.Y += descriptionGap;
+    layout.PlaceLabel(parts.Copyright, copyright, copyrightGap);
 
-    const int jumpGap = blank(email_) ? 6 : 3;
+    const int jumpGap = blank(email_) ? linkGap : linkGapAboveMail;
     if (blank(jump_)) {
         layout.Y += jumpGap;
-        jumpLabel->setVisible(false);
+        parts.Jump->setVisible(false);
     } else {
-        layout.PlaceLabel(jumpLabel, jump_, jumpGap);
+        layout.PlaceLabel(parts.Jump, jump_, jumpGap);
     }
     if (blank(email_)) {
-        layout.Y += 6;
-        emailLabel->setVisible(false);
+        layout.Y += linkGap;
+        parts.EMail->setVisible(false);
     } else {
-        layout.PlaceLabel(emailLabel, email_, 6);
+        layout.PlaceLabel(parts.EMail, email_, linkGap);
     }
+}
 
-    separator->setGeometry(layout.X, layout.Y, layout.W, 2);
-    layout.Y += 9;
+// A line across the text column, then the system's names and values side by side below it.
+void TLMDAboutDlg::placeSystemInfo(Parts& parts, AboutLayout& layout)
+{
+    parts.Separator->setGeometry(layout.X, layout.Y, layout.W, separatorHeight);
+    layout.Y += separatorGap;
 
-    layout.W = 150 * pixelsPerInch / 96;
+    layout.W = scaled(systemInfoColumnWidth);
     const SystemInfoText info = MachineSystemInfo();
-    layout.PlaceLabel(info1, info.Names, 0);
-    layout.X += info1->width();
-    layout.PlaceLabel(info2, info.Values, 0);
-    layout.Y += std::max(info1->height(), info2->height()) + 24;
+    layout.PlaceLabel(parts.Info1, info.Names, 0);
+    layout.X += parts.Info1->width();
+    layout.PlaceLabel(parts.Info2, info.Values, 0);
+    layout.Y += std::max(parts.Info1->height(), parts.Info2->height()) + systemInfoGap;
+}
 
-    ok->move(layout.ClientWidth - ok->width() - 6, layout.Y);
-    custom->move(ok->x() - custom->width() - 6, layout.Y);
-    window->setFixedSize(layout.ClientWidth, ok->y() + ok->height() + 6);
+// OK in the bottom right corner, the custom button left of it; the window ends below them.
+void TLMDAboutDlg::placeButtons(Parts& parts, const AboutLayout& layout)
+{
+    TLMDButton* ok = parts.Ok;
+    ok->move(layout.ClientWidth - ok->width() - edgeMargin, layout.Y);
+    parts.Custom->move(ok->x() - parts.Custom->width() - edgeMargin, layout.Y);
+    parts.Window->setFixedSize(layout.ClientWidth, ok->y() + ok->height() + edgeMargin);
+}
 
-    if (ShowHints() && Hints().Count() > 0) {
-        QWidget* hinted[] = {ok, custom, image};
-        for (int i = 0; i < 3 && i < Hints().Count(); ++i)
-            hinted[i]->setToolTip(QString::fromStdString(Hints().Strings(i)));
-    }
-    window->OnShow = [ok] { ok->setFocus(Qt::ActiveWindowFocusReason); };
-
-    ShowDialog(window.get(), control, std::string(about_strings::Info) + TApplication::Instance().Title() + "...",
-               custom);
-    return true;
+// The hints in order: OK, the custom button, the picture.
+void TLMDAboutDlg::giveHints(Parts& parts) const
+{
+    if (!ShowHints() || Hints().Count() == 0)
+        return;
+    QWidget* hinted[] = {parts.Ok, parts.Custom, parts.Image};
+    const int count = std::min(static_cast<int>(std::size(hinted)), Hints().Count());
+    for (int i = 0; i < count; ++i)
+        hinted[i]->setToolTip(QString::fromStdString(Hints().Strings(i)));
 }

@@ -6,6 +6,9 @@
 #include <QIcon>
 #include <string>
 
+struct AboutLayout;
+class TLMDSimpleLabel;
+
 enum TLMDAboutIconStyle { isNone, isStandard, isExtended };
 enum TLMDAboutStyle { bsStandard, bsLMD };
 enum TLMDAboutVersionStyle { vsProg, vsFileShort, vsFileFull, vsFileBuild };
@@ -56,7 +59,21 @@ private:
     std::string titleText() const;
     std::string copyrightText() const;
     std::string versionText() const;
+    // The component's icon, or the application's while it has none.
+    QIcon shownIcon() const;
     bool showStandardBox(QWidget* control, const std::string& title, const std::string& copyright);
+
+    // The steps of building the window, top to bottom.
+    struct Parts;
+    Parts makeParts() const;
+    static void makeButtons(Parts& parts);
+    void makeLabels(Parts& parts) const;
+    void placeHeader(Parts& parts, AboutLayout& layout, const std::string& title) const;
+    static void placeTitle(TLMDSimpleLabel* label, AboutLayout& layout, int top, const std::string& title);
+    void placeTexts(Parts& parts, AboutLayout& layout, const std::string& copyright) const;
+    static void placeSystemInfo(Parts& parts, AboutLayout& layout);
+    static void placeButtons(Parts& parts, const AboutLayout& layout);
+    void giveHints(Parts& parts) const;
 
     std::string appname_;
     int appNameSize_ = 22;

@@ -2,6 +2,7 @@
 
 #include "framework/core/Exceptions.h"
 #include "framework/core/HexText.h"
+#include "framework/core/StoredValues.h"
 #include "platform/system.h"
 #include "settings/SettingsPaths.h"
 #include "settings/TIniFile.h"
@@ -15,15 +16,6 @@ constexpr WORD defaultEncKey = 0x4C4D;
 constexpr BYTE alphaLimit = 26;
 constexpr WORD cipherC1 = 52845;
 constexpr WORD cipherC2 = 22719;
-
-template <typename E, std::size_t N>
-E enumFromName(const char* const (&names)[N], const std::string& property, const std::string& value)
-{
-    for (std::size_t i = 0; i < N; ++i)
-        if (value == names[i])
-            return static_cast<E>(i);
-    throw EComponentError("Invalid property value for " + property + ": " + value);
-}
 
 const char* const targetNames[] = {"itIniFile", "itRegistry", "itAuto"};
 const char* const prefixNames[] = {"ppWindows", "ppSystem", "ppProgram", "ppFixed"};
@@ -292,31 +284,25 @@ void TLMDIniCtrl::ReadProperty(const std::string& name, const std::string& value
     else if (name == "IniFile")
         SetIniFile(value);
     else if (name == "IniPrefix")
-        SetIniPrefix(enumFromName<TLMDPathPrefix>(prefixNames, name, value));
-    else if (name == "MaxEntries") {
-        const int n = StoredInt(name, value);
-        if (n < 0 || n > 255)
-            throw EComponentError("Invalid property value for " + name + ": " + value);
-        SetMaxEntries(static_cast<BYTE>(n));
-    } else if (name == "NetUser")
+        SetIniPrefix(static_cast<TLMDPathPrefix>(StoredEnum(name, value, prefixNames)));
+    else if (name == "MaxEntries")
+        SetMaxEntries(static_cast<BYTE>(StoredIntWithin(name, value, 0, 0xFF)));
+    else if (name == "NetUser")
         SetNetUser(StoredBool(name, value));
     else if (name == "User")
         SetUser(value);
     else if (name == "RegPath")
         SetRegPath(value);
     else if (name == "RegRoot")
-        SetRegRoot(enumFromName<TLMDRegRootKey>(rootNames, name, value));
+        SetRegRoot(static_cast<TLMDRegRootKey>(StoredEnum(name, value, rootNames)));
     else if (name == "Target")
-        SetTarget(enumFromName<TLMDIniTarget>(targetNames, name, value));
-    else if (name == "EncKey") {
-        const int n = StoredInt(name, value);
-        if (n < 0 || n > 0xFFFF)
-            throw EComponentError("Invalid property value for " + name + ": " + value);
-        SetEncKey(static_cast<WORD>(n));
-    } else if (name == "Encoded")
+        SetTarget(static_cast<TLMDIniTarget>(StoredEnum(name, value, targetNames)));
+    else if (name == "EncKey")
+        SetEncKey(static_cast<WORD>(StoredIntWithin(name, value, 0, 0xFFFF)));
+    else if (name == "Encoded")
         SetEncoded(StoredBool(name, value));
     else if (name == "CryptMode")
-        SetCryptMode(enumFromName<TLMDIniCryptMode>(cryptNames, name, value));
+        SetCryptMode(static_cast<TLMDIniCryptMode>(StoredEnum(name, value, cryptNames)));
     else
         TLMDCustomComponent::ReadProperty(name, value);
 }

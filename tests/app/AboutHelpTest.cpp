@@ -4,6 +4,7 @@
 #include "app/OpenMainWindow.h"
 #include "app/TMainForm.h"
 #include "controls/buttons/TLMDButton.h"
+#include "controls/buttons/TLMDSpeedButton.h"
 #include "controls/labels/TLMDSimpleLabel.h"
 #include "framework/TApplication.h"
 #include "framework/widgets/TValueListEditor.h"

@@ -3,6 +3,7 @@
 #include "app/TMainForm.h"
 #include "update/ProgramFolder.h"
 #include "controls/buttons/TLMDButton.h"
+#include "controls/buttons/TLMDSpeedButton.h"
 #include "controls/labels/TLMDLabel.h"
 #include "framework/pictures/JpegImage.h"
 #include "framework/widgets/StdControls.h"

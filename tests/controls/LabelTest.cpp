@@ -4,6 +4,7 @@
 #include "framework/SystemColors.h"
 #include "controls/labels/TLMDLabel.h"
 #include "controls/labels/TLMDSimpleLabel.h"
+#include "framework/core/Exceptions.h"
 
 #include <QFontMetrics>
 #include <QLineEdit>

@@ -1,9 +1,11 @@
 // Loading a window from its description: properties first, then every Loaded, then OnCreate;
 // errors that leave a handler are shown and the program goes on.
-#include "framework/core/Exceptions.h"
-#include "framework/widgets/StdControls.h"
 #include "framework/TApplication.h"
 #include "framework/TForm.h"
+#include "framework/core/Exceptions.h"
+#include "framework/core/StoredValues.h"
+#include "framework/widgets/StdControls.h"
+#include "framework/widgets/TBevel.h"
 
 #include <QFontMetrics>
 #include <QMessageBox>
@@ -90,6 +92,57 @@ TEST(FormLoading, UnknownClassOrPropertyIsReportedByName)
         FAIL() << "no error";
     } catch (const EComponentError& e) {
         EXPECT_NE(std::string(e.what()).find("Label.Bogus"), std::string::npos) << e.what();
+    }
+}
+
+// Values as a description writes them, read or rejected with the property's name and the value.
+TEST(FormLoading, StoredValuesReadOrRejectedByName)
+{
+    struct Row {
+        const char* property;
+        const char* value;
+        int read;          // the ordinal or number read
+        const char* error; // nullptr: read
+    };
+    const Row bevel[] = {
+        {"Shape", "bsBox", 0, nullptr},
+        {"Shape", "bsSpacer", 6, nullptr},
+        {"Shape", "bsCircle", 0, "Invalid property value for Shape: bsCircle"},
+        {"Shape", "", 0, "Invalid property value for Shape: "},
+        {"Style", "bsRaised", 1, nullptr},
+        {"Style", "bsLowered", 0, nullptr},
+        {"Style", "bsraised", 0, "Invalid property value for Style: bsraised"},
+    };
+    for (const Row& row : bevel) {
+        TBevel shape(nullptr, nullptr);
+        shape.SetShape(bsFrame);
+        shape.SetStyle(bsRaised);
+        try {
+            shape.ReadProperty(row.property, row.value);
+            EXPECT_EQ(row.error, nullptr) << row.property << "=" << row.value;
+            const int read = std::string(row.property) == "Shape" ? static_cast<int>(shape.Shape())
+                                                                  : static_cast<int>(shape.Style());
+            EXPECT_EQ(read, row.read) << row.property << "=" << row.value;
+        } catch (const EComponentError& e) {
+            EXPECT_STREQ(e.what(), row.error ? row.error : "read") << row.property << "=" << row.value;
+        }
+    }
+
+    // A number within bounds, both bounds included.
+    const Row ranged[] = {
+        {"MaxEntries", "0", 0, nullptr},
+        {"MaxEntries", "255", 255, nullptr},
+        {"MaxEntries", "256", 0, "Invalid property value for MaxEntries: 256"},
+        {"MaxEntries", "-1", 0, "Invalid property value for MaxEntries: -1"},
+        {"MaxEntries", "12x", 0, "Invalid property value for MaxEntries: 12x"},
+    };
+    for (const Row& row : ranged) {
+        try {
+            EXPECT_EQ(StoredIntWithin(row.property, row.value, 0, 255), row.read) << row.value;
+            EXPECT_EQ(row.error, nullptr) << row.value;
+        } catch (const EComponentError& e) {
+            EXPECT_STREQ(e.what(), row.error ? row.error : "read") << row.value;
+        }
     }
 }
 

@@ -42,7 +42,3 @@ private:
     QShortcut* escape_ = nullptr;
     QMetaObject::Connection focusWatch_;
 };
-
-// Windows that bind both kinds of glyph button find them, and their registration, through here.
-#include "controls/StyledControls.h"
-#include "controls/buttons/TLMDSpeedButton.h"

@@ -1,6 +1,6 @@
 #include "framework/core/TColor.h"
 
-#include "framework/core/Exceptions.h"
+#include "framework/core/StoredValues.h"
 
 #include <cstdlib>
 
@@ -38,6 +38,6 @@ TColor StoredColor(const std::string& name, const std::string& value)
     long long number = value.size() > 1 && value[0] == '$' ? std::strtoll(value.c_str() + 1, &end, 16)
                                                            : std::strtoll(value.c_str(), &end, 10);
     if (value.empty() || end == nullptr || *end != '\0')
-        throw EComponentError("Invalid property value for " + name + ": " + value);
+        InvalidStoredValue(name, value);
     return static_cast<TColor>(number);
 }

@@ -1,6 +1,7 @@
 #include "framework/core/TComponent.h"
 
 #include "framework/core/Exceptions.h"
+#include "framework/core/StoredValues.h"
 
 #include <algorithm>
 #include <charconv>
@@ -45,7 +46,7 @@ bool StoredBool(const std::string& name, const std::string& value)
         return true;
     if (value == "False")
         return false;
-    throw EComponentError("Invalid property value for " + name + ": " + value);
+    InvalidStoredValue(name, value);
 }
 
 int StoredInt(const std::string& name, const std::string& value)
@@ -53,6 +54,6 @@ int StoredInt(const std::string& name, const std::string& value)
     int result = 0;
     auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), result);
     if (ec != std::errc() || end != value.data() + value.size())
-        throw EComponentError("Invalid property value for " + name + ": " + value);
+        InvalidStoredValue(name, value);
     return result;
 }

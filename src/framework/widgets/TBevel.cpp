@@ -1,7 +1,7 @@
 #include "framework/widgets/TBevel.h"
 
-#include "framework/core/Exceptions.h"
 #include "framework/SystemColors.h"
+#include "framework/core/StoredValues.h"
 
 #include <QPainter>
 
@@ -27,18 +27,13 @@ bool TBevel::ReadControlProperty(const std::string& name, const std::string& val
 {
     static const char* const shapes[] = {"bsBox",      "bsFrame",     "bsTopLine", "bsBottomLine",
                                          "bsLeftLine", "bsRightLine", "bsSpacer"};
+    static const char* const styles[] = {"bsLowered", "bsRaised"};
     if (name == "Shape") {
-        for (int i = 0; i < 7; ++i)
-            if (value == shapes[i]) {
-                SetShape(static_cast<TBevelShape>(i));
-                return true;
-            }
-        throw EComponentError("Invalid property value for " + name + ": " + value);
+        SetShape(static_cast<TBevelShape>(StoredEnum(name, value, shapes)));
+        return true;
     }
     if (name == "Style") {
-        if (value != "bsLowered" && value != "bsRaised")
-            throw EComponentError("Invalid property value for " + name + ": " + value);
-        SetStyle(value == "bsLowered" ? bsLowered : bsRaised);
+        SetStyle(static_cast<TBevelStyle>(StoredEnum(name, value, styles)));
         return true;
     }
     return false;

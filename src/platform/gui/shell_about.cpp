@@ -7,6 +7,8 @@
 #include <sys/utsname.h>
 
 namespace {
+constexpr int iconSize = 32; // the platform's large icons
+
 QString systemLine()
 {
     struct utsname u {};
@@ -43,7 +45,7 @@ INT ShellAboutA(HWND owner, LPCSTR app, LPCSTR otherStuff, HICON icon)
     QIcon shown = wincompat::iconOf(icon);
     if (shown.isNull())
         shown = QApplication::windowIcon();
-    box.setIconPixmap(shown.pixmap(32, 32));
+    box.setIconPixmap(shown.pixmap(iconSize, iconSize));
     box.setStandardButtons(QMessageBox::Ok);
     box.exec();
     return TRUE;

@@ -1,11 +1,30 @@
 #include "framework/core/StoredValues.h"
 
 #include "framework/core/Exceptions.h"
-#include "framework/core/TComponent.h"
+
+#include <charconv>
 
 void InvalidStoredValue(const std::string& property, const std::string& value)
 {
     throw EComponentError("Invalid property value for " + property + ": " + value);
+}
+
+bool StoredBool(const std::string& name, const std::string& value)
+{
+    if (value == "True")
+        return true;
+    if (value == "False")
+        return false;
+    InvalidStoredValue(name, value);
+}
+
+int StoredInt(const std::string& name, const std::string& value)
+{
+    int result = 0;
+    auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), result);
+    if (ec != std::errc() || end != value.data() + value.size())
+        InvalidStoredValue(name, value);
+    return result;
 }
 
 int StoredIntWithin(const std::string& property, const std::string& value, int low, int high)

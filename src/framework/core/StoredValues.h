@@ -8,8 +8,10 @@
 
 [[noreturn]] void InvalidStoredValue(const std::string& property, const std::string& value);
 
-// An integer that must lie within [low, high]; plain Booleans and integers are read by
-// StoredBool and StoredInt, next to the component model.
+// The spelling of a Boolean ("True"/"False") and of a plain integer.
+bool StoredBool(const std::string& name, const std::string& value);
+int StoredInt(const std::string& name, const std::string& value);
+// An integer that must lie within [low, high].
 int StoredIntWithin(const std::string& property, const std::string& value, int low, int high);
 
 // The ordinal of the value among names.

@@ -1,10 +1,8 @@
 #include "framework/core/TComponent.h"
 
 #include "framework/core/Exceptions.h"
-#include "framework/core/StoredValues.h"
 
 #include <algorithm>
-#include <charconv>
 
 TComponent::TComponent(TComponent* owner) : owner_(owner)
 {
@@ -40,20 +38,3 @@ void TComponent::ReadProperty(const std::string& name, const std::string& value)
     throw EComponentError("Error reading " + name_ + "." + name + ": Property " + name + " does not exist");
 }
 
-bool StoredBool(const std::string& name, const std::string& value)
-{
-    if (value == "True")
-        return true;
-    if (value == "False")
-        return false;
-    InvalidStoredValue(name, value);
-}
-
-int StoredInt(const std::string& name, const std::string& value)
-{
-    int result = 0;
-    auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), result);
-    if (ec != std::errc() || end != value.data() + value.size())
-        InvalidStoredValue(name, value);
-    return result;
-}

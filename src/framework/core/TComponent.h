@@ -1,6 +1,7 @@
 #pragma once
 // The component model: every component has an owner that destroys it, a name from the stored
 // window description, and a notification once all components of its owner have been loaded.
+#include "framework/core/StoredValues.h"
 #include "platform/wintypes.h"
 
 #include <string>
@@ -44,7 +45,3 @@ private:
     bool loading_ = false;
     bool designing_ = false;
 };
-
-// Parses the stored-description spelling of a Boolean ("True"/"False").
-bool StoredBool(const std::string& name, const std::string& value);
-int StoredInt(const std::string& name, const std::string& value);

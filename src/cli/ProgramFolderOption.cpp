@@ -3,6 +3,7 @@
 #include "cli/TextOutput.h"
 #include "platform/system.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <system_error>
 
@@ -50,4 +51,22 @@ std::string ProgramFolderOption::Folder() const
     if (const std::filesystem::path full = std::filesystem::absolute(folder, ec); !ec)
         return full.string();
     return folder;
+}
+
+std::optional<int> ProgramFolderOption::ReadCommandLine(CommandLine& line, const CommandArgs& args,
+                                                         const char* usageText, int (*usageError)(const std::string&))
+{
+    line.AddSwitch({"h", "help"});
+    AddTo(line);
+    line.Parse(args);
+    if (line.IsSet("help")) {
+        std::fputs(usageText, stdout);
+        return 0;
+    }
+    if (line.Refusal() != CommandLine::Problem::None)
+        return usageError(RefusalMessage(line));
+    ReadFrom(line);
+    if (!error_.empty())
+        return usageError(error_);
+    return std::nullopt;
 }

@@ -2,6 +2,7 @@
 // The companion's "--program-folder DIR": which utility install a command works on.
 #include "cli/CommandLine.h"
 
+#include <optional>
 #include <string>
 
 class ProgramFolderOption {
@@ -18,6 +19,11 @@ public:
 
     // What update and versions, which take options only, say about the argument they refused.
     static std::string RefusalMessage(const CommandLine& line);
+    // Reads the line of such a command ("-h"/"--help" and the switches already added to line, and
+    // this option): nullopt to go on, else the exit status once help is shown or a usage error
+    // reported through usageError.
+    std::optional<int> ReadCommandLine(CommandLine& line, const CommandArgs& args, const char* usageText,
+                                       int (*usageError)(const std::string&));
 
 private:
     std::string folder_;

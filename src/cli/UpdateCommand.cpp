@@ -104,21 +104,11 @@ struct UpdateOptions {
 std::optional<int> parseOptions(const CommandArgs& args, UpdateOptions& options)
 {
     CommandLine line(false);
-    line.AddSwitch({"h", "help"});
     line.AddSwitch({"y", "yes"});
     line.AddSwitch({"json"});
-    ProgramFolderOption::AddTo(line);
-    line.Parse(args);
-    if (line.IsSet("help")) {
-        std::fputs(usageText, stdout);
-        return 0;
-    }
-    if (line.Refusal() != CommandLine::Problem::None)
-        return usageError(ProgramFolderOption::RefusalMessage(line));
     ProgramFolderOption programFolder;
-    programFolder.ReadFrom(line);
-    if (!programFolder.Error().empty())
-        return usageError(programFolder.Error());
+    if (std::optional<int> status = programFolder.ReadCommandLine(line, args, usageText, usageError))
+        return status;
     options.yes = line.IsSet("yes");
     options.json = line.IsSet("json");
     if (!options.yes && !wincompat::standardInputIsTerminal()) {

@@ -56,20 +56,10 @@ std::string jsonReport(const VersionPanelsReading& reading)
 int RunVersionsCommand(const CommandArgs& args)
 {
     CommandLine line(false);
-    line.AddSwitch({"h", "help"});
     line.AddSwitch({"json"});
-    ProgramFolderOption::AddTo(line);
-    line.Parse(args);
-    if (line.IsSet("help")) {
-        std::fputs(usageText, stdout);
-        return 0;
-    }
-    if (line.Refusal() != CommandLine::Problem::None)
-        return usageError(ProgramFolderOption::RefusalMessage(line));
     ProgramFolderOption programFolder;
-    programFolder.ReadFrom(line);
-    if (!programFolder.Error().empty())
-        return usageError(programFolder.Error());
+    if (std::optional<int> status = programFolder.ReadCommandLine(line, args, usageText, usageError))
+        return *status;
 
     VersionPanelsReading reading;
     try {

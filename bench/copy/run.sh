@@ -9,7 +9,7 @@
 #   bench/copy/run.sh BUILD_DIR            every case
 #   CASES="a d e" RUNS=7 bench/copy/run.sh BUILD_DIR
 #   CASES=b TOOLS="ours cp rsync" bench/copy/run.sh BUILD_DIR
-#   BENCH_TMP=/work/tmp bench/copy/run.sh BUILD_DIR   where the trees go (default /tmp; ~7 GiB for c)
+#   BENCH_TMP=/srv/bench-tmp bench/copy/run.sh BUILD_DIR   where the trees go (default /tmp; ~7 GiB for c)
 #   GAP=400 TOOLS="ours cp" CASES=a bench/copy/run.sh BUILD_DIR   a pause before each timed run
 #
 # On ext4 without a journal, an inode freed less than a minute ago (six minutes while its part of the

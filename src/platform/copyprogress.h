@@ -16,6 +16,10 @@ struct CopyProgress {
     // Of the files and links done: written anew, or left alone because they were the same already.
     std::uint64_t filesCopied = 0;
     std::uint64_t filesUnchanged = 0;
+    // Once the job has put its files in place: those that took the place of an existing file, and
+    // those put where nothing was. Both stay 0 when the job put nothing in place (it was rolled back).
+    std::uint64_t filesReplaced = 0;
+    std::uint64_t filesAdded = 0;
 };
 
 // Called on the thread that does the work (not necessarily the caller's). progressed() comes after

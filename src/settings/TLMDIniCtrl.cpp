@@ -306,3 +306,11 @@ void TLMDIniCtrl::ReadProperty(const std::string& name, const std::string& value
     else
         TLMDCustomComponent::ReadProperty(name, value);
 }
+
+void TLMDIniCtrl::DeleteSetting(const std::string& Section, const std::string& Key)
+{
+    if (storeTarget_ == itIniFile)
+        throw EIniFileException(FormatMessageText("Unable to write to %s", settings::ExtractFileName(iniFile_)));
+    TLMDRegIniFile registry(RegRootKeyHandle(regRoot_), RegistryBasePath(), false);
+    registry.DeleteKey(ApplySectionRule(Section), Key);
+}

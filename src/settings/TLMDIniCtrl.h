@@ -31,6 +31,8 @@ public:
     // Stores Value, creating the section (and the registry base key) when missing. Failures raise
     // ERegistryException or EIniFileException after the back end has been released.
     void WriteSetting(const std::string& Section, const std::string& Key, const std::string& Value);
+    // Removes a setting (from the registry; an INI target refuses it). One that is absent is no failure.
+    void DeleteSetting(const std::string& Section, const std::string& Key);
 
     // The logged-on user's name, "(Unknown)" when the platform cannot tell.
     virtual std::string CurrentUserName();

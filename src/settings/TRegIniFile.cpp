@@ -28,3 +28,12 @@ void TRegIniFile::WriteString(const std::string& section, const std::string& ide
     CurrentKeyScope scope(*this, key);
     TRegistry::WriteString(ident, value);
 }
+
+void TRegIniFile::DeleteKey(const std::string& section, const std::string& ident)
+{
+    UniqueRegKey key = GetKey(section);
+    if (!key)
+        return; // no section: no value to remove
+    CurrentKeyScope scope(*this, key);
+    TRegistry::DeleteValue(ident);
+}

@@ -15,6 +15,7 @@ public:
     std::string ReadString(const std::string& section, const std::string& ident, const std::string& defaultValue);
     // Creates the section key when missing and stores the text as REG_SZ.
     void WriteString(const std::string& section, const std::string& ident, const std::string& value);
+    void DeleteKey(const std::string& section, const std::string& ident);
 
 protected:
     // For subclasses that choose their root key and how to open before opening anything.

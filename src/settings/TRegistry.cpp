@@ -153,3 +153,10 @@ void TRegistry::WriteString(const std::string& name, const std::string& value)
 {
     PutData(name, value.c_str(), static_cast<DWORD>(value.size() + 1), REG_SZ);
 }
+
+void TRegistry::DeleteValue(const std::string& name)
+{
+    const LSTATUS rc = RegDeleteValueA(currentKey_.get(), name.c_str());
+    if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND)
+        throw ERegistryException(FormatMessageText("Failed to delete value '%s'", name));
+}

@@ -44,6 +44,8 @@ public:
     std::string ReadString(const std::string& name);
     // Stores the text and one terminating zero byte as REG_SZ.
     void WriteString(const std::string& name, const std::string& value);
+    // Removes a value of the current key; one that is not there is no failure.
+    void DeleteValue(const std::string& name);
 
 protected:
     static bool IsRelative(const std::string& key);

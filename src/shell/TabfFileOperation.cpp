@@ -226,7 +226,9 @@ bool TabfFileOperation::DoOperation(TabfFileOperationType operation)
     op.hNameMappings = nullptr;
     op.lpszProgressTitle = progressTitle_.c_str();
 
-    const int code = SHFileOperationA(&op);
+    kept_ = {};
+    const int code = !keepRoot_.empty() && op.wFunc == FO_COPY ? wincompat::SHFileOperationKeepingA(&op, keepRoot_, &kept_)
+                                                             : SHFileOperationA(&op);
     lastResult_ = code;
     if (code != 0 && code != ERROR_NO_MORE_FILES) {
         std::string text;

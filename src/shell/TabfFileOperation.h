@@ -3,6 +3,7 @@
 // in one request; the shell shows the progress and error windows.
 #include "framework/core/TComponent.h"
 #include "framework/core/TStrings.h"
+#include "platform/keptcopy.h"
 
 #include <cstdint>
 #include <functional>
@@ -74,6 +75,11 @@ public:
     bool Copy();
     // The shell's result code of the last run: 0 for success, else a system error code.
     int LastResult() const { return lastResult_; }
+    // A copy that keeps every file it replaces in keepRoot (a folder of the destination) and is
+    // all or nothing; empty (the default) copies as the shell does. Not a stored property.
+    void KeepReplacedIn(const std::string& keepRoot) { keepRoot_ = keepRoot; }
+    // What the last kept copy did: counts, and the first failure's path.
+    const wincompat::KeptCopyOutcome& LastKeptCopy() const { return kept_; }
 
     void ReadProperty(const std::string& name, const std::string& value) override;
 
@@ -85,6 +91,8 @@ private:
     TabfFileOperationFlags options_{fofAllowUndo, fofFilesOnly, fofRenameCollision};
     TabfFileOperationEvent onError_;
     int lastResult_ = 0;
+    std::string keepRoot_;
+    wincompat::KeptCopyOutcome kept_;
 };
 
 // The destination of one pair-mode entry, made absolute and completed from its source.

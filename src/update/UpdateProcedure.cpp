@@ -1,10 +1,14 @@
 #include "update/UpdateProcedure.h"
 
+#include "update/KeptUpdate.h"
 #include "update/VersionPanels.h"
 #include "framework/core/MsgDlgTypes.h"
 #include "platform/system.h"
 #include "settings/TLMDIniCtrl.h"
 #include "shell/TabfFileOperation.h"
+
+#include <cctype>
+#include <exception>
 
 namespace {
 const std::string sourceSuffix = std::string(1, wincompat::pathDelimiter()) + "*.*";
@@ -81,19 +85,82 @@ UpdateOutcome UpdateProcedure::Run(const std::string& currentFileVersion, const 
     if (dialogs_.Confirm(NotRunningQuestion) != mrYes)
         return report_.Outcome = UpdateOutcome::Declined;
 
+    // A kill or power cut during an earlier update left old and new files side by side: the old
+    // ones come back before anything else is done.
+    const std::string programFolder = copyJob_.DestFolder();
+    const RecoveryResult recovery = RecoverUnfinishedUpdate(programFolder);
+    report_.Recovery = recovery.Message;
+    if (recovery.Failed) {
+        dialogs_.ShowError(recovery.Message);
+        return report_.Outcome = UpdateOutcome::CopyFailed;
+    }
+    if (recovery.Recovered)
+        dialogs_.Inform(recovery.Message);
+
+    KeptUpdateNote note;
+    note.VersionBefore = currentFileVersion;
+    note.VersionAfter = updateFileVersion;
+    note.UpdateFolder = copyJob_.FileList().Count() > 0 ? copyJob_.FileList().Strings(0) : std::string();
+    if (note.UpdateFolder.ends_with(sourceSuffix))
+        note.UpdateFolder.resize(note.UpdateFolder.size() - sourceSuffix.size());
+    try {
+        // Two different defaults tell an absent value from any stored one.
+        const std::string stored = settings_.ReadSetting("Update", "LastUpdate", "\x01");
+        if (stored != "\x01" || settings_.ReadSetting("Update", "LastUpdate", "\x02") != "\x02")
+            note.LastUpdateBefore = stored;
+    } catch (const std::exception& e) {
+        dialogs_.ShowError(e.what());
+        return report_.Outcome = UpdateOutcome::CopyFailed;
+    }
+
     if (OnCopying)
         OnCopying();
+    const std::string keepRoot = UpdateKeepRoot(programFolder);
+    copyJob_.KeepReplacedIn(keepRoot);
     const bool copied = copyJob_.Copy();
+    copyJob_.KeepReplacedIn({});
+    const wincompat::KeptCopyOutcome& kept = copyJob_.LastKeptCopy();
     report_.Copied = true;
     report_.CopyResult = copyJob_.LastResult();
     copyJob_.GetErrorText(report_.CopyResult, report_.CopyMessage);
     report_.CopyMessage = withoutLineEnd(report_.CopyMessage);
-    if (!copied) {
-        // The copy job leaves the program folder as it was when it fails or is cancelled before it
-        // puts the new files in place: report it, and record nothing.
+    report_.FilesReplaced = kept.replaced;
+    report_.FilesAdded = kept.added;
+    report_.FilesUnchanged = kept.unchanged;
+    report_.Bytes = kept.bytes;
+    report_.FailedPath = kept.failedPath;
+    report_.FilesFailed = kept.failed;
+    if (copied) {
+        // From here the update stands: a kill after this finishes it rather than taking it back.
+        const DWORD stored = wincompat::writeKeptNote(keepRoot, KeptUpdateNoteText(note));
+        const DWORD completed = stored == ERROR_SUCCESS ? wincompat::completeKeptCopy(keepRoot) : stored;
+        if (completed != ERROR_SUCCESS) {
+            // Not made durable: taking it back is the only way to a folder that is wholly one version.
+            bool recovered = false;
+            wincompat::KeptCopyOutcome undone;
+            wincompat::recoverKeptCopy(keepRoot, recovered, undone);
+            report_.CopyResult = static_cast<int>(completed);
+            copyJob_.GetErrorText(report_.CopyResult, report_.CopyMessage);
+            report_.CopyMessage = withoutLineEnd(report_.CopyMessage);
+            report_.FailedPath = keepRoot;
+            report_.FilesReplaced = report_.FilesAdded = 0;
+        }
+    }
+    if (!copied || report_.CopyResult != 0) {
+        // Every failure and every cancel leaves the program folder as it was: report it, and
+        // record nothing.
         std::string reason = report_.CopyMessage;
         if (reason.empty())
             reason = "error " + std::to_string(report_.CopyResult) + ".";
+        if (!report_.FailedPath.empty())
+            reason = report_.FailedPath + ": " + reason;
+        if (std::string why = kept.failedReason; !why.empty()) {
+            why[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(why[0])));
+            reason += " " + why + ".";
+        }
+        if (report_.FilesFailed > 0)
+            reason += " " + std::to_string(report_.FilesFailed) + (report_.FilesFailed == 1 ? " file" : " files") +
+                      " failed; the program folder is as it was.";
         dialogs_.ShowError(UpdateIncompletePrefix + reason);
         return report_.Outcome = UpdateOutcome::CopyFailed;
     }

@@ -42,6 +42,12 @@ struct UpdateReport {
     int CopyResult = 0;      // the copy's result code
     std::string CopyMessage; // the system's text for it
     std::string LastUpdate;  // the text recorded; empty when nothing was
+    // What the copy did: files that took an old one's place, files new to the folder, files left
+    // alone (the same already), bytes written; and the first failure and how many there were.
+    unsigned long long FilesReplaced = 0, FilesAdded = 0, FilesUnchanged = 0, Bytes = 0;
+    std::string FailedPath;
+    unsigned long long FilesFailed = 0;
+    std::string Recovery;    // an unfinished update taken back first: what the user was told
 };
 
 class UpdateProcedure {

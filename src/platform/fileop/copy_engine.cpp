@@ -1,5 +1,6 @@
 #include "platform/fileop/copy_engine.h"
 
+#include "platform/fileop/keep/kept_changes.h"
 #include "platform/fileop/phases/copy_committer.h"
 #include "platform/fileop/phases/copy_paths.h"
 #include "platform/fileop/phases/copy_planner.h"
@@ -11,6 +12,7 @@
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -46,6 +48,13 @@ bool Engine::copy(const std::vector<TopItem>& items, CopyPlan& plan)
     if (job_.operation == FO_MOVE)
         moveByRenaming(items, plan);
     CopyCommitter committer(plan, reporter_, TaskPool::suitableThreads());
+    std::optional<KeptChanges> keep;
+    if (job_.keeping()) {
+        keep.emplace(job_.keepRoot, plan, reporter_);
+        if (!keep->begin())
+            return false;
+        committer.keepChanges(&*keep);
+    }
     {
         CopyStager stager(plan, reporter_, committer, TaskPool::suitableThreads());
         stager.stage();
@@ -222,6 +231,17 @@ DWORD Engine::run()
         }
     }
     DWORD rc = reporter_.result();
+    if (job_.keptOutcome) {
+        const CopyProgress done = reporter_.snapshot();
+        KeptCopyOutcome& out = *job_.keptOutcome;
+        out.replaced = done.filesReplaced;
+        out.added = done.filesAdded;
+        out.unchanged = rc == ERROR_SUCCESS ? done.filesUnchanged : 0;
+        out.bytes = rc == ERROR_SUCCESS ? done.bytesDone : 0;
+        out.failed = reporter_.failures();
+        out.failedPath = reporter_.firstFailedPath();
+        out.failedReason = reporter_.firstFailedReason();
+    }
     reporter_.finished(rc);
     return rc;
 }

@@ -13,10 +13,18 @@ CopyReporter::CopyReporter(const FileJob& job, const JobCallbacks& callbacks, co
 bool CopyReporter::fail(const std::string& action, const std::string& path, DWORD code, const std::string& reason)
 {
     std::lock_guard lock(mutex_);
-    if (firstError_ == ERROR_SUCCESS)
+    ++failures_;
+    if (firstError_ == ERROR_SUCCESS) {
         firstError_ = code;
+        firstPath_ = path;
+        firstReason_ = reason;
+    }
     if (sink_)
         sink_->failed(path.c_str(), code);
+    if (job_.keeping()) {
+        stop_ = true;
+        return false;
+    }
     if (skipAll_)
         return true;
     if (job_.has(FOF_NOERRORUI) || !callbacks_.askOnError) {
@@ -96,6 +104,13 @@ void CopyReporter::placed(bool unchanged)
     ++(unchanged ? progress_.filesUnchanged : progress_.filesCopied);
 }
 
+void CopyReporter::committed(std::uint64_t replaced, std::uint64_t added)
+{
+    std::lock_guard lock(mutex_);
+    progress_.filesReplaced = replaced;
+    progress_.filesAdded = added;
+}
+
 void CopyReporter::reportLocked(const std::string& current)
 {
     if (callbacks_.progress)
@@ -129,6 +144,24 @@ CopyProgress CopyReporter::snapshot()
 {
     std::lock_guard lock(mutex_);
     return progress_;
+}
+
+std::uint64_t CopyReporter::failures()
+{
+    std::lock_guard lock(mutex_);
+    return failures_;
+}
+
+std::string CopyReporter::firstFailedPath()
+{
+    std::lock_guard lock(mutex_);
+    return firstPath_;
+}
+
+std::string CopyReporter::firstFailedReason()
+{
+    std::lock_guard lock(mutex_);
+    return firstReason_;
 }
 
 } // namespace wincompat::fileop

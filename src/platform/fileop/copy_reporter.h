@@ -16,7 +16,8 @@ class CopyReporter {
 public:
     CopyReporter(const FileJob& job, const JobCallbacks& callbacks, const std::atomic<bool>& cancel);
 
-    // One failure. True: go on (the user skipped it); false: the job stops.
+    // One failure. True: go on (the user skipped it); false: the job stops. A kept copy stops at
+    // its first failure without asking: skipping a file would leave old and new files side by side.
     bool fail(const std::string& action, const std::string& path, DWORD code, const std::string& reason = {});
     bool failErrno(const std::string& action, const std::string& path, int err);
     // Asks the user; without anyone to ask the answer is No. Cancel stops the job.
@@ -31,11 +32,17 @@ public:
     void advance(std::uint64_t bytes, std::uint64_t files, const std::string& current);
     // A file or link placed: copied, or left as it was because its contents were already the same.
     void placed(bool unchanged);
+    // Once the job has put its files in place (or taken them back: both 0).
+    void committed(std::uint64_t replaced, std::uint64_t added);
     void started();
     void finished(DWORD result);
 
     DWORD result();
     CopyProgress snapshot();
+    // The failures seen, the first one's path and reason.
+    std::uint64_t failures();
+    std::string firstFailedPath();
+    std::string firstFailedReason();
 
 private:
     void reportLocked(const std::string& current);
@@ -48,6 +55,8 @@ private:
     std::mutex mutex_;
     CopyProgress progress_;
     DWORD firstError_ = ERROR_SUCCESS;
+    std::string firstPath_, firstReason_;
+    std::uint64_t failures_ = 0;
     bool skipAll_ = false;
     std::atomic<bool> stop_{false}, cancelled_{false}, committing_{false};
 };

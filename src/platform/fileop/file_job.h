@@ -1,6 +1,7 @@
 #pragma once
 // One shell file operation, taken out of its request: the operation, the flags and the source and
 // destination paths as lists instead of NUL-separated buffers.
+#include "platform/keptcopy.h"
 #include "platform/shell.h"
 
 #include <string>
@@ -16,9 +17,13 @@ struct FileJob {
     std::vector<std::string> destinations;
     std::string title;
     HWND owner = nullptr;
+    // A kept copy (SHFileOperationKeepingA): the keep root, and where to tell what the copy did.
+    std::string keepRoot;
+    KeptCopyOutcome* keptOutcome = nullptr;
 
     bool has(FILEOP_FLAGS flag) const { return (flags & flag) != 0; }
     bool pairMode() const { return has(FOF_MULTIDESTFILES); }
+    bool keeping() const { return !keepRoot.empty(); }
 
     // Reads the request; returns 0, or the code the call must fail with before anything is touched.
     static DWORD fromRequest(const SHFILEOPSTRUCTA& request, FileJob& job);

@@ -45,12 +45,27 @@ int CopyCommitter::openFolder(const PlannedFolder& folder)
 void CopyCommitter::renameAll()
 {
     TaskPool pool(threads_);
-    for (PlannedFolder& folder : plan_.folders)
-        pool.submit([this, &folder] { rename(folder); });
+    for (std::size_t i = 0; i < plan_.folders.size(); ++i)
+        pool.submit([this, i] { rename(i); });
 }
 
-void CopyCommitter::rename(PlannedFolder& folder)
+int CopyCommitter::place(int dirFd, std::size_t folder, std::size_t entry)
 {
+    PlannedEntry& e = plan_.folders[folder].entries[entry];
+    if (keep_)
+        return keep_->place(dirFd, folder, entry);
+    const std::string tmp = stagingName(e.seq);
+    int rc = e.noReplace ? ::renameat2(dirFd, tmp.c_str(), dirFd, e.name.c_str(), RENAME_NOREPLACE)
+                         : copySystemCalls().renameat(dirFd, tmp.c_str(), dirFd, e.name.c_str());
+    if (rc != 0)
+        return errno;
+    ++(e.targetExists ? replaced_ : added_);
+    return 0;
+}
+
+void CopyCommitter::rename(std::size_t index)
+{
+    PlannedFolder& folder = plan_.folders[index];
     if (std::none_of(folder.entries.begin(), folder.entries.end(), [](const PlannedEntry& e) {
             return e.outcome == Outcome::Staged || (e.outcome == Outcome::Unchanged && e.attrsDiffer);
         }))
@@ -66,23 +81,21 @@ void CopyCommitter::rename(PlannedFolder& folder)
             skipRest_ = true;
         return;
     }
-    for (PlannedEntry& e : folder.entries) {
+    for (std::size_t k = 0; k < folder.entries.size(); ++k) {
+        PlannedEntry& e = folder.entries[k];
         if (e.outcome != Outcome::Staged)
             continue;
-        std::string tmp = stagingName(e.seq);
         if (skipRest_) {
-            ::unlinkat(dir.get(), tmp.c_str(), 0);
+            ::unlinkat(dir.get(), stagingName(e.seq).c_str(), 0);
             e.outcome = Outcome::Failed;
             continue;
         }
-        int rc = e.noReplace ? ::renameat2(dir.get(), tmp.c_str(), dir.get(), e.name.c_str(), RENAME_NOREPLACE)
-                             : copySystemCalls().renameat(dir.get(), tmp.c_str(), dir.get(), e.name.c_str());
-        if (rc != 0) {
-            int err = errno;
-            ::unlinkat(dir.get(), tmp.c_str(), 0);
+        if (int err = place(dir.get(), index, k); err != 0) {
+            ::unlinkat(dir.get(), stagingName(e.seq).c_str(), 0);
             e.outcome = Outcome::Failed;
             ok_ = false;
-            // Past this point a cancel cannot bring back what was replaced; it only stops.
+            // Past this point a cancel cannot bring back what was replaced (unless it was kept); it
+            // only stops.
             if (!reporter_.failErrno("replace", joinPath(folder.path, e.name), err))
                 skipRest_ = true;
         }
@@ -139,7 +152,7 @@ bool CopyCommitter::applyFolderAttributes()
 bool CopyCommitter::commit()
 {
     reporter_.committing();
-    if (!sync()) {
+    if (!sync() || (keep_ && !keep_->prepareCommit())) {
         // Nothing replaced yet: the data may not be on disk, so no target may point at it.
         rollback();
         return false;
@@ -149,11 +162,20 @@ bool CopyCommitter::commit()
         applyFolderAttributes();
     if (!sync())
         ok_ = false;
+    if (keep_ && !ok_) {
+        keep_->undo();
+        return false;
+    }
+    reporter_.committed(keep_ ? keep_->replaced() : replaced_.load(), keep_ ? keep_->added() : added_.load());
     return ok_;
 }
 
 void CopyCommitter::rollback()
 {
+    if (keep_) {
+        keep_->undo(); // its journal knows the temporary files and the folders made
+        return;
+    }
     for (PlannedFolder& folder : plan_.folders) {
         if (std::none_of(folder.entries.begin(), folder.entries.end(),
                          [](const PlannedEntry& e) { return e.outcome == Outcome::Staged; }))

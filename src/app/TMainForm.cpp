@@ -3,6 +3,7 @@
 #include "about/TLMDAboutDlg.h"
 #include "app/HelpText.h"
 #include "update/MainFormDescription.h"
+#include "update/KeptUpdate.h"
 #include "update/UpdateProcedure.h"
 #include "update/VersionPanels.h"
 #include "app/WindowUpdateDialogs.h"
@@ -121,6 +122,16 @@ void TMainForm::FormCreate(TComponent*)
 
 void TMainForm::FormShow(TComponent*)
 {
+    // An update killed half way left old and new files side by side: the old ones come back
+    // before the panels read what is installed.
+    const RecoveryResult recovery = RecoverUnfinishedUpdate(abfFileOperation1->DestFolder());
+    if (!recovery.Message.empty()) {
+        WindowUpdateDialogs dialogs;
+        if (recovery.Failed)
+            dialogs.ShowError(recovery.Message);
+        else
+            dialogs.Inform(recovery.Message);
+    }
     clickFromCode(LMDButton3);
     clickFromCode(LMDButton4);
 }

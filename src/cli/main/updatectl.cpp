@@ -19,6 +19,8 @@ const Subcommand subcommands[] = {
      RunVersionsCommand},
     {"update", "update [--yes] [--json] [--program-folder DIR]   run the update as the utility's window does",
      RunUpdateCommand},
+    {"rollback", "rollback [--yes] [--force] [--json] [--program-folder DIR]   take back the last update",
+     RunRollbackCommand},
 };
 
 void usage(std::FILE* out)

@@ -44,7 +44,7 @@ DWORD removeKeepFolder(const std::string& path)
     if (!fd)
         return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? ERROR_SUCCESS : error;
     KeepJournal journal;
-    if (readJournal(fd.get(), journal) == ERROR_SUCCESS)
+    if (readJournal(fd.get(), path, journal) == ERROR_SUCCESS)
         removeKeptElsewhere(journal, path);
     // Flat: the journal, the caller's note and the kept files, by number. Anything else (a folder
     // that has no business here) makes the removal fail rather than reach into it.
@@ -72,7 +72,7 @@ DWORD undoKeepFolder(const std::string& root, const char* name, bool force, Kept
     if (!fd)
         return error;
     KeepJournal journal;
-    error = readJournal(fd.get(), journal);
+    error = readJournal(fd.get(), path, journal);
     if (error == ERROR_FILE_NOT_FOUND) {
         // Made, but killed before its journal: nothing was touched yet.
         fd.reset();

@@ -135,7 +135,8 @@ bool plainName(const std::string& name)
     return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos;
 }
 
-bool readEntry(const std::vector<std::string>& f, const std::string& destination, JournalEntry& e)
+bool readEntry(const std::vector<std::string>& f, const std::string& destination, const std::string& keepPath,
+               JournalEntry& e)
 {
     if (f.size() != 9 || f[0].size() != 1)
         return false;
@@ -147,9 +148,14 @@ bool readEntry(const std::vector<std::string>& f, const std::string& destination
         return readAttributes(f, 3, e.before) && f[8].empty();
     if (e.kind != JournalEntry::Kind::Replaced && e.kind != JournalEntry::Kind::Added)
         return false;
-    if (e.kind == JournalEntry::Kind::Replaced &&
-        (!unescaped(f[3], e.kept) || !insideDestination(e.kept, destination)))
-        return false;
+    if (e.kind == JournalEntry::Kind::Replaced) {
+        if (!unescaped(f[3], e.kept))
+            return false;
+        if (plainName(e.kept))
+            e.kept = keepPath + "/" + e.kept;
+        else if (!insideDestination(e.kept, destination))
+            return false;
+    }
     long long dev = 0, ino = 0, size = 0;
     if (!readNumber(f[4], dev) || !readNumber(f[5], ino) || !readNumber(f[6], size) || size < 0)
         return false;
@@ -205,7 +211,7 @@ DWORD appendJournal(int keepFd, const std::string& lines, bool create)
     return ERROR_SUCCESS;
 }
 
-DWORD readJournal(int keepFd, KeepJournal& journal)
+DWORD readJournal(int keepFd, const std::string& keepPath, KeepJournal& journal)
 {
     journal = {};
     UniqueFd fd(::openat(keepFd, kJournalName, O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
@@ -253,7 +259,7 @@ DWORD readJournal(int keepFd, KeepJournal& journal)
             journal.folders.push_back(std::move(folder));
         } else {
             JournalEntry entry;
-            if (!readEntry(f, journal.destination, entry))
+            if (!readEntry(f, journal.destination, keepPath, entry))
                 return ERROR_INVALID_DATA;
             journal.entries.push_back(std::move(entry));
         }

@@ -41,7 +41,7 @@ struct JournalEntry {
     enum class Kind : char { Replaced = 'R', Added = 'A', Touched = 'U' };
     Kind kind = Kind::Added;
     std::string dir, name;
-    std::string kept;     // Replaced: where the old file is kept
+    std::string kept;     // Replaced: where the old file is kept (written: a bare name for the keep folder)
     WrittenFile written;  // Replaced, Added: the new file
     FileAttributes before; // Touched: an unchanged file whose mode or times the copy sets
 };
@@ -66,8 +66,9 @@ std::string journalLine(const JournalFolder& folder);
 std::string journalLine(const JournalEntry& entry);
 std::string journalCompleteLine();
 
-// Reads the journal of `keepFd`; ERROR_INVALID_DATA when it is not one, or names a path outside
+// Reads the journal of the keep folder `keepFd` at `keepPath` (a generation moves, so the files it
+// keeps are named relative to it); ERROR_INVALID_DATA when it is not one, or names a path outside
 // its destination.
-DWORD readJournal(int keepFd, KeepJournal& journal);
+DWORD readJournal(int keepFd, const std::string& keepPath, KeepJournal& journal);
 
 } // namespace wincompat::fileop

@@ -87,7 +87,18 @@ DWORD undoFiles(const KeepJournal& journal, bool force, KeptCopyOutcome& outcome
                 ++outcome.replaced;
                 break;
             }
-            [[fallthrough]]; // never kept: the target was gone by then, so the new file was an addition
+            // Never kept. While a copy is unfinished that means the target was gone by then, so the new
+            // file was an addition; in a completed copy the old file has been lost since, and the
+            // new one is all there is unless the rollback is forced.
+            if (journal.complete && !force) {
+                ++outcome.failed;
+                if (first == ERROR_SUCCESS) {
+                    first = ERROR_FILE_NOT_FOUND;
+                    outcome.failedPath = e.kept;
+                }
+                break;
+            }
+            [[fallthrough]];
         case JournalEntry::Kind::Added:
             if (isWritten(target, e.written) || (force && exists(target) && !isFolder(target))) {
                 if (::unlink(target.c_str()) != 0)

@@ -136,7 +136,7 @@ bool KeptChanges::prepareCommit()
                 // Kept in the keep folder when it is on the same file system; else beside the file.
                 slot.beside = folderStat.st_dev != keepDev_;
                 slot.keptName = slot.beside ? besidePrefix + std::to_string(kept) : std::to_string(kept);
-                record.kept = slot.beside ? joinPath(folder.path, slot.keptName) : joinPath(pending_, slot.keptName);
+                record.kept = slot.beside ? joinPath(folder.path, slot.keptName) : slot.keptName;
                 ++kept;
             }
             lines += journalLine(record);

@@ -80,7 +80,7 @@ DWORD recoverKeptCopy(const std::string& keepRoot, bool& recovered, KeptCopyOutc
         return removeKeepFolder(keepPath(keepRoot, kDiscarded));
     }
     KeepJournal journal;
-    if (readJournal(pendingFd.get(), journal) == ERROR_SUCCESS && journal.complete)
+    if (readJournal(pendingFd.get(), pending, journal) == ERROR_SUCCESS && journal.complete)
         return promote(keepRoot);
     pendingFd.reset();
     recovered = true;
@@ -92,7 +92,7 @@ bool hasKeptCopy(const std::string& keepRoot)
     DWORD error = ERROR_SUCCESS;
     UniqueFd previous = openKeepFolder(keepPath(keepRoot, kPrevious), false, error);
     KeepJournal journal;
-    return previous && readJournal(previous.get(), journal) == ERROR_SUCCESS;
+    return previous && readJournal(previous.get(), keepPath(keepRoot, kPrevious), journal) == ERROR_SUCCESS;
 }
 
 DWORD rollBackKeptCopy(const std::string& keepRoot, bool force, KeptCopyOutcome& outcome)
@@ -103,7 +103,7 @@ DWORD rollBackKeptCopy(const std::string& keepRoot, bool force, KeptCopyOutcome&
     if (!previous)
         return error;
     KeepJournal journal;
-    if (error = readJournal(previous.get(), journal); error != ERROR_SUCCESS)
+    if (error = readJournal(previous.get(), keepPath(keepRoot, kPrevious), journal); error != ERROR_SUCCESS)
         return outcome.failedPath = keepPath(keepRoot, kPrevious), error;
     previous.reset();
     if (!force) {

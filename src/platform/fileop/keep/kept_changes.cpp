@@ -53,7 +53,7 @@ bool KeptChanges::begin()
                                   "the name is kept for the files an update replaces"),
                    false;
 
-    std::string lines = journalHeader(plan_.folders[0].path, ::getpid());
+    std::string lines = journalHeader(plan_.folders[0].path, stagingPid());
     for (const PlannedFolder& folder : plan_.folders) {
         JournalFolder record{folder.path, !folder.exists, {}};
         struct stat st;

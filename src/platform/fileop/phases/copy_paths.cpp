@@ -35,9 +35,15 @@ bool isDots(const char* n)
     return n[0] == '.' && (n[1] == '\0' || (n[1] == '.' && n[2] == '\0'));
 }
 
+long stagingPid()
+{
+    static const long pid = ::getpid();
+    return pid;
+}
+
 std::string stagingName(std::uint64_t seq)
 {
-    static const std::string prefix = kStagingPrefix + std::to_string(::getpid()) + "-";
+    static const std::string prefix = kStagingPrefix + std::to_string(stagingPid()) + "-";
     return prefix + std::to_string(seq) + kStagingSuffix;
 }
 

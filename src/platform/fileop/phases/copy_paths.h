@@ -15,6 +15,8 @@ inline bool isSpecial(mode_t m) { return !S_ISREG(m) && !S_ISDIR(m) && !S_ISLNK(
 
 // This process's temporary name number `seq` (".wincompat-copy-<pid>-<seq>.part").
 std::string stagingName(std::uint64_t seq);
+// The process number those names carry: this process's, as it was when the first name was made.
+long stagingPid();
 // Whether a directory entry is one of the engine's temporary files, and the process that made it.
 bool isStagingName(const char* name);
 long stagingOwner(const char* name);

@@ -11,3 +11,4 @@ int RunCopyCommand(const CommandArgs& args);
 int RunVerinfoCommand(const CommandArgs& args);
 int RunUpdateCommand(const CommandArgs& args);
 int RunVersionsCommand(const CommandArgs& args);
+int RunHistoryCommand(const CommandArgs& args);

@@ -19,6 +19,8 @@ const Subcommand subcommands[] = {
      RunVersionsCommand},
     {"update", "update [--yes] [--json] [--program-folder DIR]   run the update as the utility's window does",
      RunUpdateCommand},
+    {"history", "history [--json] [--program-folder DIR]   every update and rollback recorded for the folder",
+     RunHistoryCommand},
 };
 
 void usage(std::FILE* out)

@@ -12,3 +12,4 @@ int RunVerinfoCommand(const CommandArgs& args);
 int RunUpdateCommand(const CommandArgs& args);
 int RunVersionsCommand(const CommandArgs& args);
 int RunRollbackCommand(const CommandArgs& args);
+int RunHistoryCommand(const CommandArgs& args);

@@ -21,6 +21,8 @@ const Subcommand subcommands[] = {
      RunUpdateCommand},
     {"rollback", "rollback [--yes] [--force] [--json] [--program-folder DIR]   take back the last update",
      RunRollbackCommand},
+    {"history", "history [--json] [--program-folder DIR]   every update and rollback recorded for the folder",
+     RunHistoryCommand},
 };
 
 void usage(std::FILE* out)

@@ -1,6 +1,7 @@
 #include "update/UpdateProcedure.h"
 
 #include "update/KeptUpdate.h"
+#include "update/UpdateHistory.h"
 #include "update/VersionPanels.h"
 #include "framework/core/MsgDlgTypes.h"
 #include "platform/system.h"
@@ -115,6 +116,7 @@ UpdateOutcome UpdateProcedure::Run(const std::string& currentFileVersion, const 
 
     if (OnCopying)
         OnCopying();
+    copyStart_ = std::chrono::steady_clock::now();
     const std::string keepRoot = UpdateKeepRoot(programFolder);
     copyJob_.KeepReplacedIn(keepRoot);
     const bool copied = copyJob_.Copy();
@@ -161,13 +163,39 @@ UpdateOutcome UpdateProcedure::Run(const std::string& currentFileVersion, const 
         if (report_.FilesFailed > 0)
             reason += " " + std::to_string(report_.FilesFailed) + (report_.FilesFailed == 1 ? " file" : " files") +
                       " failed; the program folder is as it was.";
+        record(note, "copy-failed", reason);
         dialogs_.ShowError(UpdateIncompletePrefix + reason);
         return report_.Outcome = UpdateOutcome::CopyFailed;
     }
 
     dialogs_.Inform(UpdateCompletedNotice);
     const std::string stamp = DateTimeToStr(Clock(), TFormatSettings::Current());
-    settings_.WriteSetting("Update", "LastUpdate", stamp);
+    try {
+        settings_.WriteSetting("Update", "LastUpdate", stamp);
+    } catch (const std::exception& e) {
+        record(note, "record-failed", e.what());
+        throw;
+    }
     report_.LastUpdate = stamp;
+    report_.LastUpdateMoment = Clock();
+    record(note, "completed", {});
     return report_.Outcome = UpdateOutcome::Completed;
+}
+
+void UpdateProcedure::record(const KeptUpdateNote& note, const std::string& outcome, const std::string& error)
+{
+    UpdateRecord entry;
+    entry.Action = "update";
+    entry.ProgramFolder = copyJob_.DestFolder();
+    entry.UpdateFolder = note.UpdateFolder;
+    entry.VersionBefore = note.VersionBefore;
+    entry.VersionAfter = outcome == "copy-failed" ? note.VersionBefore : note.VersionAfter;
+    entry.Outcome = outcome;
+    entry.FilesReplaced = report_.FilesReplaced;
+    entry.FilesUnchanged = report_.FilesUnchanged;
+    entry.FilesAdded = report_.FilesAdded;
+    entry.Bytes = report_.Bytes;
+    entry.Seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - copyStart_).count();
+    entry.FirstError = error;
+    report_.HistoryWarning = RecordUpdateEvent(entry);
 }

@@ -4,6 +4,9 @@
 // only the way the questions are put differs.
 #include "framework/core/DateTime.h"
 
+#include "update/KeptUpdate.h"
+
+#include <chrono>
 #include <functional>
 #include <string>
 
@@ -48,6 +51,8 @@ struct UpdateReport {
     std::string FailedPath;
     unsigned long long FilesFailed = 0;
     std::string Recovery;    // an unfinished update taken back first: what the user was told
+    TDateTime LastUpdateMoment = 0; // the moment recorded, when one was
+    std::string HistoryWarning;     // the update history could not be written
 };
 
 class UpdateProcedure {
@@ -66,11 +71,13 @@ public:
 
 private:
     bool foldersAreSafe();
+    void record(const KeptUpdateNote& note, const std::string& outcome, const std::string& error);
 
     UpdateDialogs& dialogs_;
     TabfFileOperation& copyJob_;
     TLMDIniCtrl& settings_;
     UpdateReport report_;
+    std::chrono::steady_clock::time_point copyStart_;
 };
 
 // The copy's source entry for an update folder: the folder followed by the delimiter and "*.*".

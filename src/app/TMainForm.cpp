@@ -3,6 +3,7 @@
 #include "about/TLMDAboutDlg.h"
 #include "app/HelpText.h"
 #include "update/MainFormDescription.h"
+#include "update/UpdateLock.h"
 #include "update/UpdateProcedure.h"
 #include "update/VersionPanels.h"
 #include "app/WindowUpdateDialogs.h"
@@ -130,6 +131,13 @@ void TMainForm::ExitButtonClick(TComponent*) { close(); }
 void TMainForm::UpdateButtonClick(TComponent*)
 {
     WindowUpdateDialogs dialogs;
+    // Before any question: a second update of the same folder, from another window or the
+    // companion, would copy over this one's files.
+    const UpdateLock lock(abfFileOperation1->DestFolder());
+    if (!lock.Held()) {
+        dialogs.ShowError(lock.Refusal());
+        return;
+    }
     UpdateProcedure procedure(dialogs, *abfFileOperation1, *LMDIniCtrl1);
     procedure.Clock = Clock;
     procedure.OnCopying = [this] { UpdateButton->SetCaptionText("Updating..."); };
@@ -147,7 +155,8 @@ void TMainForm::UpdateButtonClick(TComponent*)
         UpdateButton->setEnabled(true);
         break;
     case UpdateOutcome::Stopped:
-    case UpdateOutcome::Refused: break;
+    case UpdateOutcome::Refused:
+    case UpdateOutcome::SettingsUnreadable: break;
     }
 }
 

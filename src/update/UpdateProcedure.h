@@ -32,6 +32,7 @@ enum class UpdateOutcome {
     Stopped,    // No to the first or second question: nothing changed, the window stays
     Declined,   // anything but Yes to the third: nothing copied, the window closes
     Refused,    // the folders would copy the wrong things: nothing copied, the window stays
+    SettingsUnreadable, // the settings store failed: nothing copied, the window stays
     CopyFailed, // the copy failed or was cancelled: no record, the window stays
     Completed,  // copied and recorded: the window closes
 };
@@ -42,6 +43,9 @@ struct UpdateReport {
     int CopyResult = 0;      // the copy's result code
     std::string CopyMessage; // the system's text for it
     std::string LastUpdate;  // the text recorded; empty when nothing was
+    TDateTime LastUpdateMoment = 0; // the moment recorded; meaningful only with LastUpdate
+    std::string FailedPath;  // the first path the copy failed on, as its progress reported it
+    std::string Error;       // the message shown for a refusal, a store failure or a failed copy
 };
 
 class UpdateProcedure {
@@ -59,7 +63,9 @@ public:
     const UpdateReport& Report() const { return report_; }
 
 private:
+    bool settingsReadable();
     bool foldersAreSafe();
+    void showError(const std::string& message);
 
     UpdateDialogs& dialogs_;
     TabfFileOperation& copyJob_;
@@ -74,3 +80,6 @@ std::string UpdateCopySource(const std::string& updateFolder);
 void PrepareUpdateCopy(TabfFileOperation& copyJob, TLMDIniCtrl& settings, const std::string& programFolder);
 // Why a folder cannot take part in the copy, or empty when it can.
 std::string UnsafeFolderReason(const std::string& folder);
+// Why an update folder cannot be copied over the program folder, from where both really lead
+// (links and ".." followed), or empty when it can.
+std::string UnsafeFolderPairReason(const std::string& updateFolder, const std::string& programFolder);

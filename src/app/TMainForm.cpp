@@ -4,6 +4,7 @@
 #include "app/HelpText.h"
 #include "update/MainFormDescription.h"
 #include "update/KeptUpdate.h"
+#include "update/UpdateLock.h"
 #include "update/UpdateProcedure.h"
 #include "update/VersionPanels.h"
 #include "app/WindowUpdateDialogs.h"
@@ -124,7 +125,9 @@ void TMainForm::FormShow(TComponent*)
 {
     // An update killed half way left old and new files side by side: the old ones come back
     // before the panels read what is installed.
-    const RecoveryResult recovery = RecoverUnfinishedUpdate(abfFileOperation1->DestFolder());
+    RecoveryResult recovery;
+    if (const UpdateLock lock(abfFileOperation1->DestFolder()); lock.Held())
+        recovery = RecoverUnfinishedUpdate(abfFileOperation1->DestFolder());
     if (!recovery.Message.empty()) {
         WindowUpdateDialogs dialogs;
         if (recovery.Failed)
@@ -141,6 +144,13 @@ void TMainForm::ExitButtonClick(TComponent*) { close(); }
 void TMainForm::UpdateButtonClick(TComponent*)
 {
     WindowUpdateDialogs dialogs;
+    // Before any question: a second update of the same folder, from another window or the
+    // companion, would copy over this one's files.
+    const UpdateLock lock(abfFileOperation1->DestFolder());
+    if (!lock.Held()) {
+        dialogs.ShowError(lock.Refusal());
+        return;
+    }
     UpdateProcedure procedure(dialogs, *abfFileOperation1, *LMDIniCtrl1);
     procedure.Clock = Clock;
     procedure.OnCopying = [this] { UpdateButton->SetCaptionText("Updating..."); };
@@ -158,7 +168,8 @@ void TMainForm::UpdateButtonClick(TComponent*)
         UpdateButton->setEnabled(true);
         break;
     case UpdateOutcome::Stopped:
-    case UpdateOutcome::Refused: break;
+    case UpdateOutcome::Refused:
+    case UpdateOutcome::SettingsUnreadable: break;
     }
 }
 

@@ -6,6 +6,7 @@
 #include "platform/system.h"
 #include "settings/TLMDIniCtrl.h"
 #include "update/KeptUpdate.h"
+#include "update/UpdateLock.h"
 #include "update/VersionPanels.h"
 
 #include <cstdio>
@@ -32,7 +33,8 @@ const char usageText[] =
     "                        current folder\n"
     "\n"
     "Exit status: 0 taken back; 1 it failed; 2 usage error, nothing to take back, or a file has\n"
-    "changed since the update (without --force); 3 answered No; 5 the files are back but\n"
+    "changed since the update (without --force); 3 answered No; 4 another update or rollback of\n"
+    "the folder is running; 5 the files are back but\n"
     "\"LastUpdate\" could not be restored.\n";
 
 const char prefix[] = "tallyrune-updatectl rollback: ";
@@ -109,6 +111,13 @@ int RunRollbackCommand(const CommandArgs& args)
     RollbackRun run;
     run.programFolder = UtilityInstalledIn(programFolder.Folder()).ProgramFolder;
 
+    const UpdateLock lock(run.programFolder);
+    if (!lock.Held()) {
+        run.outcome = "busy";
+        run.error = lock.Refusal();
+        print(run, json);
+        return 4;
+    }
     const RecoveryResult recovery = RecoverUnfinishedUpdate(run.programFolder);
     if (recovery.Failed) {
         run.outcome = "failed";

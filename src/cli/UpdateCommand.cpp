@@ -1,4 +1,5 @@
-// update [--yes] [--json] [--program-folder DIR]: the window's update, from a terminal or a script.
+// update [--yes | --if-needed] [--json] [--program-folder DIR]: the window's update, from a
+// terminal or a script.
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
 #include "cli/ConsoleProgress.h"
@@ -8,9 +9,11 @@
 #include "platform/system.h"
 #include "settings/TLMDIniCtrl.h"
 #include "shell/TabfFileOperation.h"
+#include "update/UpdateLock.h"
 #include "update/UpdateProcedure.h"
 #include "update/VersionPanels.h"
 
+#include <QDateTime>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -22,23 +25,29 @@
 namespace {
 
 const char usageText[] =
-    "Usage: tallyrune-updatectl update [--yes] [--json] [--program-folder DIR]\n"
+    "Usage: tallyrune-updatectl update [--yes | --if-needed] [--json] [--program-folder DIR]\n"
     "\n"
     "Runs the update utility's update for a utility installed in DIR: the same questions in the same\n"
     "order, the same copy of the update folder over DIR, and the same \"LastUpdate\" record.\n"
     "\n"
     "  --yes                 answer Yes to every question and never prompt (for scripts)\n"
-    "  --json                print one JSON object: the versions before and after, files and bytes\n"
-    "                        copied, seconds, the copy's result code and message, and whether\n"
-    "                        \"LastUpdate\" was written\n"
+    "  --if-needed           update only when there is a different update: answer No when no update\n"
+    "                        is found or its version is the installed one, Yes to the last question;\n"
+    "                        never prompt (for fleets)\n"
+    "  --json                print one JSON object, also when the update ends early: the versions\n"
+    "                        before and after, files replaced, unchanged and added, bytes copied,\n"
+    "                        seconds, the copy's result code and message, the failing path, the\n"
+    "                        error, and the \"LastUpdate\" written\n"
     "  --program-folder DIR  the utility's program folder; by default the folder of the\n"
     "                        tallyrune-update that stands next to this program, else the\n"
     "                        current folder\n"
     "\n"
-    "Without --yes the questions are asked on the terminal; without a terminal, --yes is needed.\n"
-    "Exit status: 0 copied and recorded; 1 the copy failed or was cancelled, the update was refused\n"
-    "or the settings could not be read or written; 2 usage error or no terminal to ask on;\n"
-    "3 a question was answered No.\n";
+    "Without --yes or --if-needed the questions are asked on the terminal; without a terminal, one\n"
+    "of them is needed.\n"
+    "Exit status: 0 updated and recorded; 1 not completed (the program folder is as before) or the\n"
+    "settings could not be read; 2 usage error, no terminal to ask on, or the folders were refused;\n"
+    "3 a question was answered No, or no update was needed; 4 another update of the folder is\n"
+    "running; 5 updated, but \"LastUpdate\" could not be recorded.\n";
 
 const char prefix[] = "tallyrune-updatectl update: ";
 
@@ -49,16 +58,27 @@ int usageError(const std::string& message)
     return 2;
 }
 
-// Questions as [y/N] prompts on the terminal, or answered Yes at once.
+enum class Answering { Prompt, YesToAll, IfNeeded };
+
+// Questions as [y/N] prompts on the terminal, or answered at once.
 class TerminalDialogs : public UpdateDialogs {
 public:
-    explicit TerminalDialogs(bool yesToAll) : yesToAll_(yesToAll) {}
+    explicit TerminalDialogs(Answering answering) : answering_(answering) {}
+
+    // The copy's progress, for the path a failed copy stopped at.
+    void WatchCopy(const ConsoleProgress* progress) { progress_ = progress; }
 
     int Confirm(const std::string& question) override
     {
         // The question's own text, blank included where it has one.
         const std::string prompt = PlainText(question) + (question.ends_with(' ') ? "[y/N] " : " [y/N] ");
-        if (yesToAll_) {
+        if (answering_ == Answering::IfNeeded) {
+            // Only the first two questions ask whether an update is needed at all.
+            const bool yes = question != UpdateNotFoundQuestion && question != SameVersionQuestion;
+            std::fprintf(stderr, "%s%s\n", prompt.c_str(), yes ? "y" : "n");
+            return yes ? mrYes : mrNo;
+        }
+        if (answering_ == Answering::YesToAll) {
             std::fprintf(stderr, "%sy\n", prompt.c_str());
             return mrYes;
         }
@@ -74,11 +94,17 @@ public:
     void Inform(const std::string& notice) override { std::fprintf(stderr, "%s\n", PlainText(notice).c_str()); }
     void ShowError(const std::string& message) override
     {
-        std::fprintf(stderr, "%s%s\n", prefix, PlainText(message).c_str());
+        std::string line = message;
+        // A failed copy names the file it stopped at, where the message does not already.
+        if (progress_ != nullptr && line.starts_with(UpdateIncompletePrefix) && !progress_->firstPath().empty() &&
+            line.find(progress_->firstPath()) == std::string::npos)
+            line.insert(std::string_view(UpdateIncompletePrefix).size(), progress_->firstPath() + ": ");
+        std::fprintf(stderr, "%s%s\n", prefix, PlainText(line).c_str());
     }
 
 private:
-    bool yesToAll_;
+    Answering answering_;
+    const ConsoleProgress* progress_ = nullptr;
 };
 
 const char* outcomeName(UpdateOutcome outcome)
@@ -87,6 +113,7 @@ const char* outcomeName(UpdateOutcome outcome)
     case UpdateOutcome::Stopped: return "stopped";
     case UpdateOutcome::Declined: return "declined";
     case UpdateOutcome::Refused: return "refused";
+    case UpdateOutcome::SettingsUnreadable: return "settings-unreadable";
     case UpdateOutcome::CopyFailed: return "copy-failed";
     case UpdateOutcome::Completed: return "completed";
     }
@@ -94,7 +121,7 @@ const char* outcomeName(UpdateOutcome outcome)
 }
 
 struct UpdateOptions {
-    bool yes = false;
+    Answering answering = Answering::Prompt;
     bool json = false;
     std::string programFolder;
 };
@@ -105,14 +132,21 @@ std::optional<int> parseOptions(const CommandArgs& args, UpdateOptions& options)
 {
     CommandLine line(false);
     line.AddSwitch({"y", "yes"});
+    line.AddSwitch({"if-needed"});
     line.AddSwitch({"json"});
     ProgramFolderOption programFolder;
     if (std::optional<int> status = programFolder.ReadCommandLine(line, args, usageText, usageError))
         return status;
-    options.yes = line.IsSet("yes");
+    if (line.IsSet("yes") && line.IsSet("if-needed"))
+        return usageError("--yes and --if-needed answer the questions differently: give one of them");
+    options.answering = line.IsSet("yes")         ? Answering::YesToAll
+                        : line.IsSet("if-needed") ? Answering::IfNeeded
+                                                  : Answering::Prompt;
     options.json = line.IsSet("json");
-    if (!options.yes && !wincompat::standardInputIsTerminal()) {
-        std::fprintf(stderr, "%sno terminal to ask the questions on: run it on a terminal, or give --yes\n", prefix);
+    if (options.answering == Answering::Prompt && !wincompat::standardInputIsTerminal()) {
+        std::fprintf(stderr,
+                     "%sno terminal to ask the questions on: run it on a terminal, or give --yes or --if-needed\n",
+                     prefix);
         return 2;
     }
     options.programFolder = programFolder.Folder();
@@ -122,9 +156,11 @@ std::optional<int> parseOptions(const CommandArgs& args, UpdateOptions& options)
 // What one run did, for the report and the exit status.
 struct UpdateRun {
     UtilityPlace place;
-    VersionPanelsReading before;
+    std::optional<VersionPanelsReading> before; // nothing when the run ended before reading them
     UpdateOutcome outcome = UpdateOutcome::Stopped;
+    bool busy = false;       // another update held the folder
     std::string recordError; // the settings store refused "LastUpdate"
+    std::string error;       // the message of a run that ended early
     double seconds = 0;      // of the copy
     UpdateReport report;
     wincompat::CopyProgress copied;
@@ -133,10 +169,11 @@ struct UpdateRun {
 // The procedure and the objects it works with, set up as the window sets up its own.
 class UpdateSession {
 public:
-    explicit UpdateSession(bool yes)
-        : dialogs_(yes), progress_(wincompat::standardErrorIsTerminal()), settings_(nullptr), copyJob_(nullptr),
+    explicit UpdateSession(Answering answering)
+        : dialogs_(answering), progress_(wincompat::standardErrorIsTerminal()), settings_(nullptr), copyJob_(nullptr),
           procedure_(dialogs_, copyJob_, settings_)
     {
+        dialogs_.WatchCopy(&progress_);
     }
 
     // False, with the message shown, when the settings or the panels cannot be read.
@@ -149,7 +186,8 @@ public:
             run.before = ReadVersionPanels(run.place);
             return true;
         } catch (const std::exception& e) {
-            std::fprintf(stderr, "%s%s\n", prefix, PlainText(e.what()).c_str());
+            run.error = e.what();
+            std::fprintf(stderr, "%s%s\n", prefix, PlainText(run.error).c_str());
             return false;
         }
     }
@@ -164,7 +202,7 @@ public:
         };
         try {
             run.outcome =
-                procedure_.Run(run.before.Current.Values("File Version"), run.before.Update.Values("File Version"));
+                procedure_.Run(run.before->Current.Values("File Version"), run.before->Update.Values("File Version"));
         } catch (const std::exception& e) {
             // The settings store refused the record; the copy itself went through.
             run.recordError = e.what();
@@ -172,6 +210,12 @@ public:
         }
         run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         run.report = procedure_.Report();
+        if (run.report.FailedPath.empty())
+            run.report.FailedPath = progress_.firstPath();
+        if (!run.recordError.empty())
+            run.error = run.recordError;
+        else
+            run.error = run.report.Error;
         run.copied = progress_.done();
     }
 
@@ -194,43 +238,96 @@ JsonLine panelAfter(const UtilityPlace& place)
     }
 }
 
+QJsonValue textOrNull(const std::string& text)
+{
+    return text.empty() ? QJsonValue(QJsonValue::Null) : JsonText(text);
+}
+
+// The recorded moment, local time with its offset from UTC: 2026-12-08T14:05:09+01:00.
+QJsonValue isoMoment(TDateTime moment)
+{
+    const double days = std::floor(moment);
+    const auto msecs = static_cast<int>(std::llround((moment - days) * 86400000.0));
+    const QDateTime local(QDate(1899, 12, 30).addDays(static_cast<qint64>(days)), QTime(0, 0).addMSecs(msecs));
+    const int offset = local.offsetFromUtc();
+    const int minutes = std::abs(offset) / 60;
+    return QString("%1%2%3:%4")
+        .arg(local.toString("yyyy-MM-ddTHH:mm:ss"), offset < 0 ? "-" : "+")
+        .arg(minutes / 60, 2, 10, QChar('0'))
+        .arg(minutes % 60, 2, 10, QChar('0'));
+}
+
+const char* outcomeOf(const UpdateRun& run)
+{
+    if (run.busy)
+        return "busy";
+    if (!run.before)
+        return "settings-unreadable";
+    if (!run.recordError.empty())
+        return "record-failed";
+    return outcomeName(run.outcome);
+}
+
 std::string jsonReport(const UpdateRun& run)
 {
     const UpdateReport& report = run.report;
     const double seconds = report.Copied ? std::round(run.seconds * 1000) / 1000 : 0.0;
-    return JsonLine(JsonLayout::Spaced)
-               .Add("outcome", run.recordError.empty() ? outcomeName(run.outcome) : "record-failed")
-               .Add("program_folder", JsonText(run.place.ProgramFolder))
-               .Add("before", JsonLine(JsonLayout::Spaced)
-                                  .Add("current", VersionListingJson(run.before.Current))
-                                  .Add("update", VersionListingJson(run.before.Update)))
-               .Add("after", panelAfter(run.place))
-               .Add("copied", report.Copied)
-               .Add("files_copied", qint64(run.copied.filesCopied))
+    const bool recorded = !report.LastUpdate.empty();
+    JsonLine line(JsonLayout::Spaced);
+    line.Add("outcome", outcomeOf(run)).Add("program_folder", JsonText(run.place.ProgramFolder));
+    if (run.before)
+        line.Add("before", JsonLine(JsonLayout::Spaced)
+                               .Add("current", VersionListingJson(run.before->Current))
+                               .Add("update", VersionListingJson(run.before->Update)));
+    else
+        line.Add("before", QJsonValue::Null);
+    if (run.before)
+        line.Add("after", panelAfter(run.place));
+    else
+        line.Add("after", QJsonValue::Null);
+    return line.Add("copied", report.Copied)
+               .Add("files_replaced", qint64(run.copied.filesReplaced))
                .Add("files_unchanged", qint64(run.copied.filesUnchanged))
+               .Add("files_added", qint64(run.copied.filesAdded))
                .Add("bytes_copied", qint64(run.copied.bytesDone))
                .Add("seconds", seconds)
                .Add("copy_result", report.CopyResult)
                .Add("copy_message", JsonText(report.CopyMessage))
-               .Add("last_update_written", !report.LastUpdate.empty())
-               .Add("last_update",
-                    report.LastUpdate.empty() ? QJsonValue(QJsonValue::Null) : JsonText(report.LastUpdate))
+               .Add("last_update_written", recorded)
+               .Add("last_update", textOrNull(report.LastUpdate))
+               .Add("last_update_iso", recorded ? isoMoment(report.LastUpdateMoment) : QJsonValue(QJsonValue::Null))
+               .Add("failed_path", textOrNull(report.FailedPath))
+               .Add("error", textOrNull(run.error))
                .Text() +
            "\n";
 }
 
 int exitStatus(const UpdateRun& run)
 {
-    if (!run.recordError.empty())
+    if (run.busy)
+        return 4;
+    if (!run.before)
         return 1;
+    if (!run.recordError.empty())
+        return 5; // the copy went through: the folder is not as before
     switch (run.outcome) {
     case UpdateOutcome::Completed: return 0;
     case UpdateOutcome::Stopped:
     case UpdateOutcome::Declined: return 3;
-    case UpdateOutcome::Refused:
+    case UpdateOutcome::Refused: return 2;
+    case UpdateOutcome::SettingsUnreadable:
     case UpdateOutcome::CopyFailed: return 1;
     }
     return 1;
+}
+
+int finish(const UpdateRun& run, bool json)
+{
+    if (json) {
+        std::fputs(jsonReport(run).c_str(), stdout);
+        std::fflush(stdout);
+    }
+    return exitStatus(run);
 }
 
 } // namespace
@@ -242,13 +339,17 @@ int RunUpdateCommand(const CommandArgs& args)
         return *ended;
     UpdateRun run;
     run.place = UtilityInstalledIn(options.programFolder);
-    UpdateSession session(options.yes);
-    if (!session.Prepare(run))
-        return 1;
-    session.Run(run);
-    if (options.json) {
-        std::fputs(jsonReport(run).c_str(), stdout);
-        std::fflush(stdout);
+    // Before any question, as the window does.
+    const UpdateLock lock(run.place.ProgramFolder);
+    if (!lock.Held()) {
+        run.busy = true;
+        run.error = lock.Refusal();
+        std::fprintf(stderr, "%s%s\n", prefix, PlainText(run.error).c_str());
+        return finish(run, options.json);
     }
-    return exitStatus(run);
+    UpdateSession session(options.answering);
+    if (!session.Prepare(run))
+        return finish(run, options.json);
+    session.Run(run);
+    return finish(run, options.json);
 }

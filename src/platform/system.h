@@ -57,6 +57,11 @@ bool standardInputIsTerminal();
 // True when a and b are the same but for the case of ASCII letters, whatever the locale: for
 // keywords such as command switches and root or type names, not for names a user chose.
 bool sameKeyword(const std::string& a, const std::string& b);
+// The path with links, "." and ".." resolved (the part that does not exist taken by its name), as an
+// absolute path without a trailing delimiter but for the root; empty when it cannot be resolved.
+std::string realPath(const std::string& path);
+// A relative path taken below folder; an absolute or empty one as it is.
+std::string pathBelow(const std::string& folder, const std::string& path);
 // Maps a Windows error code to the closest errno-like cause and back, for the posix side.
 DWORD errorFromErrno(int err);
 } // namespace wincompat

@@ -227,6 +227,29 @@ std::string TLMDIniCtrl::ReadRegistry(const std::string& Section, const std::str
     return encoded_ ? DecodeValue(result) : result;
 }
 
+bool TLMDIniCtrl::ReadStoredSetting(const std::string& Section, const std::string& Key, std::string& Value)
+{
+    std::string stored;
+    if (storeTarget_ == itIniFile) {
+        const std::string path = IniFilePath();
+        if (path.empty())
+            throw EIniFileException(FormatMessageText("Unable to read %s", settings::ExtractFileName(iniFile_)));
+        TIniFile file(path);
+        const std::string section = ApplySectionRule(Section);
+        if (!file.ValueExists(section, Key))
+            return false;
+        stored = file.ReadString(section, Key, {});
+    } else {
+        TLMDRegIniFile registry(RegRootKeyHandle(regRoot_), RegistryBasePath(), true);
+        if (const LSTATUS rc = registry.LastOpenStatus(); rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND)
+            throw ERegistryException(FormatMessageText("Failed to read '%s'", Key) + ": " + SysErrorMessage(rc));
+        if (!registry.ReadStoredString(ApplySectionRule(Section), Key, stored))
+            return false;
+    }
+    Value = encoded_ ? DecodeValue(stored) : stored;
+    return true;
+}
+
 bool TLMDIniCtrl::KeyCipherInForce() const
 {
     return encoded_ && cryptMode_ == icmKey;

@@ -28,6 +28,11 @@ public:
 
     // The stored text, or Default when the back end holds no such value. Never creates anything.
     std::string ReadSetting(const std::string& Section, const std::string& Key, const std::string& Default);
+    // The stored text in Value, or false when the back end holds no such value. Unlike ReadSetting,
+    // a back end that fails (a damaged or unreadable hive, a value of another type, no INI file
+    // to look in) raises ERegistryException or EIniFileException naming its error rather than
+    // passing for a missing value. Never creates anything.
+    bool ReadStoredSetting(const std::string& Section, const std::string& Key, std::string& Value);
     // Stores Value, creating the section (and the registry base key) when missing. Failures raise
     // ERegistryException or EIniFileException after the back end has been released.
     void WriteSetting(const std::string& Section, const std::string& Key, const std::string& Value);

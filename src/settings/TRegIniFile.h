@@ -13,6 +13,10 @@ public:
 
     // The entry's text, or defaultValue when the section key or the value is missing.
     std::string ReadString(const std::string& section, const std::string& ident, const std::string& defaultValue);
+    // The entry's text in value, or false when the section key or the value is not there. A store
+    // that fails (damaged, unreadable, a value of another type) raises ERegistryException naming
+    // the registry's error instead of passing for a missing value.
+    bool ReadStoredString(const std::string& section, const std::string& ident, std::string& value);
     // Creates the section key when missing and stores the text as REG_SZ.
     void WriteString(const std::string& section, const std::string& ident, const std::string& value);
     void DeleteKey(const std::string& section, const std::string& ident);

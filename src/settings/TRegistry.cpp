@@ -47,14 +47,14 @@ bool TRegistry::OpenKey(const std::string& key, bool canCreate)
     const bool relative = IsRelative(key);
     std::string path = relative ? key : key.substr(1);
     HKEY opened = nullptr;
-    bool ok;
     if (!canCreate || path.empty()) {
-        ok = RegOpenKeyExA(GetBaseKey(relative), path.c_str(), 0, access_, &opened) == ERROR_SUCCESS;
+        lastOpenStatus_ = RegOpenKeyExA(GetBaseKey(relative), path.c_str(), 0, access_, &opened);
     } else {
         DWORD disposition = 0;
-        ok = RegCreateKeyExA(GetBaseKey(relative), path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access_, nullptr,
-                             &opened, &disposition) == ERROR_SUCCESS;
+        lastOpenStatus_ = RegCreateKeyExA(GetBaseKey(relative), path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                          access_, nullptr, &opened, &disposition);
     }
+    const bool ok = lastOpenStatus_ == ERROR_SUCCESS;
     if (ok) {
         if (currentKey_ && relative)
             path = currentPath_ + "\\" + path;
@@ -71,7 +71,8 @@ bool TRegistry::OpenKeyReadOnly(const std::string& key)
                                        KEY_QUERY_VALUE};
     for (REGSAM mask : masks) {
         HKEY opened = nullptr;
-        if (RegOpenKeyExA(GetBaseKey(relative), path.c_str(), 0, mask, &opened) == ERROR_SUCCESS) {
+        lastOpenStatus_ = RegOpenKeyExA(GetBaseKey(relative), path.c_str(), 0, mask, &opened);
+        if (lastOpenStatus_ == ERROR_SUCCESS) {
             access_ = mask;
             if (currentKey_ && relative)
                 path = currentPath_ + "\\" + path;
@@ -97,12 +98,19 @@ bool TRegistry::CreateKey(const std::string& key)
 
 UniqueRegKey TRegistry::GetKey(const std::string& key)
 {
+    UniqueRegKey opened;
+    GetKey(key, opened);
+    return opened;
+}
+
+LSTATUS TRegistry::GetKey(const std::string& key, UniqueRegKey& opened)
+{
     const bool relative = IsRelative(key);
     const std::string path = relative ? key : key.substr(1);
-    HKEY opened = nullptr;
-    if (RegOpenKeyExA(GetBaseKey(relative), path.c_str(), 0, access_, &opened) != ERROR_SUCCESS)
-        return {};
-    return UniqueRegKey(opened);
+    HKEY handle = nullptr;
+    const LSTATUS rc = RegOpenKeyExA(GetBaseKey(relative), path.c_str(), 0, access_, &handle);
+    opened = rc == ERROR_SUCCESS ? UniqueRegKey(handle) : UniqueRegKey();
+    return rc;
 }
 
 bool TRegistry::ValueExists(const std::string& name)

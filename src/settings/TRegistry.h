@@ -32,6 +32,9 @@ public:
     // Tries KEY_READ, then standard read rights with query and enumerate, then query alone; the
     // first mask that opens the key becomes the access mask.
     bool OpenKeyReadOnly(const std::string& key);
+    // What the last OpenKey or OpenKeyReadOnly got from the registry: ERROR_FILE_NOT_FOUND for a
+    // key that is not there, anything else but ERROR_SUCCESS for a store that failed.
+    LSTATUS LastOpenStatus() const { return lastOpenStatus_; }
     // Creates (or opens) the key with full access and closes it again; a refusal raises
     // ERegistryException "Failed to create key %s".
     bool CreateKey(const std::string& key);
@@ -52,6 +55,8 @@ protected:
     HKEY GetBaseKey(bool relative) const;
     // The key opened with the current access mask; empty when it cannot be opened.
     UniqueRegKey GetKey(const std::string& key);
+    // As GetKey, with the registry's answer.
+    LSTATUS GetKey(const std::string& key, UniqueRegKey& opened);
     void ChangeKey(UniqueRegKey value, const std::string& path);
     // Makes another key (owned by the caller) the current one for a scope and puts the old one
     // back on every path out of it, exceptions included: the two swap owners and swap back.
@@ -78,4 +83,5 @@ private:
     std::string currentPath_;
     REGSAM access_;
     bool lazyWrite_ = true;
+    LSTATUS lastOpenStatus_ = ERROR_SUCCESS;
 };

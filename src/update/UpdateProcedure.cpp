@@ -48,9 +48,49 @@ std::string UnsafeFolderReason(const std::string& folder)
     return {};
 }
 
+std::string UnsafeFolderPairReason(const std::string& updateFolder, const std::string& programFolder)
+{
+    const char delimiter = wincompat::pathDelimiter();
+    const std::string update = wincompat::realPath(updateFolder);
+    if (update == std::string(1, delimiter))
+        return "it is the root of the file system";
+    const std::string program = wincompat::realPath(programFolder);
+    if (update.empty() || program.empty())
+        return {};
+    if (update == program)
+        return "it is the program folder";
+    // Copying a folder over one of its own subfolders would copy the program folder into itself.
+    if (program.size() > update.size() && program.compare(0, update.size(), update) == 0 &&
+        program[update.size()] == delimiter)
+        return "it contains the program folder";
+    return {};
+}
+
 UpdateProcedure::UpdateProcedure(UpdateDialogs& dialogs, TabfFileOperation& copyJob, TLMDIniCtrl& settings)
     : dialogs_(dialogs), copyJob_(copyJob), settings_(settings)
 {
+}
+
+void UpdateProcedure::showError(const std::string& message)
+{
+    report_.Error = message;
+    dialogs_.ShowError(message);
+}
+
+bool UpdateProcedure::settingsReadable()
+{
+    // Read again at the click: a store that fails now must not let a folder read earlier, or the
+    // default one, be copied. A source list left empty by a failed read before is filled now.
+    std::string folder;
+    try {
+        folder = ReadUpdateFolder(settings_, copyJob_.DestFolder());
+    } catch (const std::exception& e) {
+        showError(e.what());
+        return false;
+    }
+    if (copyJob_.FileList().Count() == 0)
+        copyJob_.FileList().Add(UpdateCopySource(folder));
+    return true;
 }
 
 bool UpdateProcedure::foldersAreSafe()
@@ -61,13 +101,16 @@ bool UpdateProcedure::foldersAreSafe()
         if (folder.size() >= sourceSuffix.size() &&
             folder.compare(folder.size() - sourceSuffix.size(), sourceSuffix.size(), sourceSuffix) == 0)
             folder.resize(folder.size() - sourceSuffix.size());
-        if (const std::string why = UnsafeFolderReason(folder); !why.empty()) {
-            dialogs_.ShowError("The update folder \"" + folder + "\" cannot be used: " + why + ".");
+        std::string why = UnsafeFolderReason(folder);
+        if (why.empty())
+            why = UnsafeFolderPairReason(folder, copyJob_.DestFolder());
+        if (!why.empty()) {
+            showError("The update folder \"" + folder + "\" cannot be used: " + why + ".");
             return false;
         }
     }
     if (const std::string why = UnsafeFolderReason(copyJob_.DestFolder()); !why.empty()) {
-        dialogs_.ShowError("The program folder \"" + copyJob_.DestFolder() + "\" cannot be used: " + why + ".");
+        showError("The program folder \"" + copyJob_.DestFolder() + "\" cannot be used: " + why + ".");
         return false;
     }
     return true;
@@ -76,6 +119,8 @@ bool UpdateProcedure::foldersAreSafe()
 UpdateOutcome UpdateProcedure::Run(const std::string& currentFileVersion, const std::string& updateFileVersion)
 {
     report_ = {};
+    if (!settingsReadable())
+        return report_.Outcome = UpdateOutcome::SettingsUnreadable;
     if (!foldersAreSafe())
         return report_.Outcome = UpdateOutcome::Refused;
 
@@ -92,7 +137,7 @@ UpdateOutcome UpdateProcedure::Run(const std::string& currentFileVersion, const 
     const RecoveryResult recovery = RecoverUnfinishedUpdate(programFolder);
     report_.Recovery = recovery.Message;
     if (recovery.Failed) {
-        dialogs_.ShowError(recovery.Message);
+        showError(recovery.Message);
         return report_.Outcome = UpdateOutcome::CopyFailed;
     }
     if (recovery.Recovered)
@@ -105,13 +150,12 @@ UpdateOutcome UpdateProcedure::Run(const std::string& currentFileVersion, const 
     if (note.UpdateFolder.ends_with(sourceSuffix))
         note.UpdateFolder.resize(note.UpdateFolder.size() - sourceSuffix.size());
     try {
-        // Two different defaults tell an absent value from any stored one.
-        const std::string stored = settings_.ReadSetting("Update", "LastUpdate", "\x01");
-        if (stored != "\x01" || settings_.ReadSetting("Update", "LastUpdate", "\x02") != "\x02")
+        // Kept for a rollback, which puts it back (or removes it when there was none).
+        if (std::string stored; settings_.ReadStoredSetting("Update", "LastUpdate", stored))
             note.LastUpdateBefore = stored;
     } catch (const std::exception& e) {
-        dialogs_.ShowError(e.what());
-        return report_.Outcome = UpdateOutcome::CopyFailed;
+        showError(e.what());
+        return report_.Outcome = UpdateOutcome::SettingsUnreadable;
     }
 
     if (OnCopying)
@@ -164,12 +208,13 @@ UpdateOutcome UpdateProcedure::Run(const std::string& currentFileVersion, const 
             reason += " " + std::to_string(report_.FilesFailed) + (report_.FilesFailed == 1 ? " file" : " files") +
                       " failed; the program folder is as it was.";
         record(note, "copy-failed", reason);
-        dialogs_.ShowError(UpdateIncompletePrefix + reason);
+        showError(UpdateIncompletePrefix + reason);
         return report_.Outcome = UpdateOutcome::CopyFailed;
     }
 
     dialogs_.Inform(UpdateCompletedNotice);
-    const std::string stamp = DateTimeToStr(Clock(), TFormatSettings::Current());
+    const TDateTime moment = Clock();
+    const std::string stamp = DateTimeToStr(moment, TFormatSettings::Current());
     try {
         settings_.WriteSetting("Update", "LastUpdate", stamp);
     } catch (const std::exception& e) {
@@ -177,7 +222,7 @@ UpdateOutcome UpdateProcedure::Run(const std::string& currentFileVersion, const 
         throw;
     }
     report_.LastUpdate = stamp;
-    report_.LastUpdateMoment = Clock();
+    report_.LastUpdateMoment = moment;
     record(note, "completed", {});
     return report_.Outcome = UpdateOutcome::Completed;
 }

@@ -35,6 +35,7 @@ enum class UpdateOutcome {
     Stopped,    // No to the first or second question: nothing changed, the window stays
     Declined,   // anything but Yes to the third: nothing copied, the window closes
     Refused,    // the folders would copy the wrong things: nothing copied, the window stays
+    SettingsUnreadable, // the settings store failed: nothing copied, the window stays
     CopyFailed, // the copy failed or was cancelled: no record, the window stays
     Completed,  // copied and recorded: the window closes
 };
@@ -51,8 +52,9 @@ struct UpdateReport {
     std::string FailedPath;
     unsigned long long FilesFailed = 0;
     std::string Recovery;    // an unfinished update taken back first: what the user was told
-    TDateTime LastUpdateMoment = 0; // the moment recorded, when one was
-    std::string HistoryWarning;     // the update history could not be written
+    TDateTime LastUpdateMoment = 0; // the moment recorded; meaningful only with LastUpdate
+    std::string Error;       // the message shown for a refusal, a store failure or a failed copy
+    std::string HistoryWarning; // the update history could not be written
 };
 
 class UpdateProcedure {
@@ -70,8 +72,10 @@ public:
     const UpdateReport& Report() const { return report_; }
 
 private:
+    bool settingsReadable();
     bool foldersAreSafe();
     void record(const KeptUpdateNote& note, const std::string& outcome, const std::string& error);
+    void showError(const std::string& message);
 
     UpdateDialogs& dialogs_;
     TabfFileOperation& copyJob_;
@@ -87,3 +91,6 @@ std::string UpdateCopySource(const std::string& updateFolder);
 void PrepareUpdateCopy(TabfFileOperation& copyJob, TLMDIniCtrl& settings, const std::string& programFolder);
 // Why a folder cannot take part in the copy, or empty when it can.
 std::string UnsafeFolderReason(const std::string& folder);
+// Why an update folder cannot be copied over the program folder, from where both really lead
+// (links and ".." followed), or empty when it can.
+std::string UnsafeFolderPairReason(const std::string& updateFolder, const std::string& programFolder);

@@ -36,7 +36,10 @@ UtilityPlace UtilityInstalledIn(const std::string& folder)
 
 std::string ReadUpdateFolder(TLMDIniCtrl& settings, const std::string& programFolder)
 {
-    return settings.ReadSetting("Application", "Update Path", programFolder + "Update");
+    std::string folder;
+    if (!settings.ReadStoredSetting("Application", "Update Path", folder))
+        return programFolder + "Update";
+    return wincompat::pathBelow(programFolder, folder);
 }
 
 std::string UpdateProgramFile(const std::string& updateFolder)

@@ -45,7 +45,10 @@ UtilityPlace RunningUtility();
 // A utility installed in folder, as seen from another program.
 UtilityPlace UtilityInstalledIn(const std::string& folder);
 
-// "Update Path" in section "Application" as stored, or the program folder followed by "Update".
+// "Update Path" in section "Application" as stored (a relative one taken below the program folder),
+// or the program folder followed by "Update" when there is no such value. Only an absent value
+// takes the default: a settings store that fails raises its error, so that a damaged store never
+// sends the update to the default folder.
 std::string ReadUpdateFolder(TLMDIniCtrl& settings, const std::string& programFolder);
 std::string UpdateProgramFile(const std::string& updateFolder);
 
@@ -78,7 +81,8 @@ template <class Panel> void RefillCurrentPanel(Panel& panel, TSMVersionInfo& rea
 }
 
 // Returns the file it read. The settings are read on every refill, so a changed "Update Path"
-// is followed at once.
+// is followed at once. Settings that cannot be read raise the store's error, the panel left empty:
+// never an update read from a default folder that the update itself would refuse.
 template <class Panel>
 std::string RefillUpdatePanel(Panel& panel, TSMVersionInfo& reader, TLMDIniCtrl& settings, const UtilityPlace& place)
 {

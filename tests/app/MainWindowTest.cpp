@@ -21,6 +21,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 #include <memory>
+#include <utility>
+#include <vector>
 
 namespace {
 class MainWindow : public ::testing::Test {
@@ -223,12 +225,18 @@ TEST_F(MainWindow, CopyJobIsPreparedFromTheProgramFolder)
 TEST(MainWindowSettings, UpdatePathIsTakenAsStored)
 {
     ScopedCompatRoot root;
-    for (const std::string value : {"/srv/upd", "/srv/upd/", " /srv/a b "}) {
+    // A path that does not start at the root (the blank counts) is taken below the program folder.
+    for (const auto& [value, folder] : std::vector<std::pair<std::string, std::string>>{
+             {"/srv/upd", "/srv/upd"},
+             {"/srv/upd/", "/srv/upd/"},
+             {" /srv/a b ", ProgramFolder() + " /srv/a b "},
+             {"upd", ProgramFolder() + "upd"},
+             {"../upd", ProgramFolder() + "../upd"}}) {
         setUpdatePath(value);
         TApplication::Instance().Reset();
         std::unique_ptr<TMainForm> form(TApplication::Instance().CreateForm<TMainForm>());
-        EXPECT_EQ(form->abfFileOperation1->FileList().Strings(0), value + "/*.*");
-        EXPECT_EQ(form->Memo1->Text(), value + "/*.*\r\n");
+        EXPECT_EQ(form->abfFileOperation1->FileList().Strings(0), folder + "/*.*");
+        EXPECT_EQ(form->Memo1->Text(), folder + "/*.*\r\n");
     }
     TApplication::Instance().Reset();
 }

@@ -258,13 +258,23 @@ TEST_F(UpdateFromWindow, RefusedRecordShowsTheErrorBoxAndKeepsTheWindow)
     UpdateInstall install("1.0.0.4", "1.0.0.5");
     open(install);
     // A machine hive that nobody may write, not even the administrator running the tests: the
-    // store refuses a hive file that is not a database it can write.
-    const auto hive = root.path() / "registry" / "HKLM.db";
-    std::filesystem::remove(hive);
-    std::filesystem::create_directories(hive);
+    // store refuses a hive file that is not a database it can write. It breaks once the copy has
+    // started, after the settings were read at the click.
+    struct BreakHive : wincompat::CopyProgressSink {
+        std::filesystem::path hive;
+        void started(const wincompat::CopyProgress&) override
+        {
+            std::filesystem::remove(hive);
+            std::filesystem::create_directories(hive);
+        }
+        void progressed(const wincompat::CopyProgress&, const char*) override {}
+    } breakHive;
+    breakHive.hive = root.path() / "registry" / "HKLM.db";
+    wincompat::CopyProgressSink* previous = wincompat::setCopyProgressSink(&breakHive);
     ModalScript script;
     script.then(question, clickButton("Yes")).then(question, clickButton("OK")).then("ErrorBox", clickButton("OK"));
     clickUpdate(script);
+    wincompat::setCopyProgressSink(previous);
     ASSERT_EQ(script.seen().size(), 3u);
     EXPECT_EQ(script.seen()[2].text, "Failed to create key Update.");
     EXPECT_EQ(script.seen()[2].caption, "Update Utility");
@@ -273,6 +283,24 @@ TEST_F(UpdateFromWindow, RefusedRecordShowsTheErrorBoxAndKeepsTheWindow)
     EXPECT_TRUE(form->UpdateButton->isEnabled());
     EXPECT_TRUE(form->isVisible());
     EXPECT_FALSE(TApplication::Instance().Terminated());
+}
+
+TEST_F(UpdateFromWindow, SettingsThatCannotBeReadAtTheClickStopTheUpdateBeforeAnyQuestion)
+{
+    UpdateInstall install("1.0.0.4", "1.0.0.5");
+    open(install);
+    const auto before = install.installedFiles();
+    writeFile(root.path() / "registry" / "HKLM.db", std::string(4096, 'x'));
+    ModalScript script;
+    script.then(question, clickButton("OK"));
+    clickUpdate(script);
+    ASSERT_EQ(script.seen().size(), 1u) << "no question is asked";
+    EXPECT_EQ(script.seen()[0].caption, "Error");
+    EXPECT_EQ(script.seen()[0].text, "Failed to read 'Update Path': The configuration registry database is corrupt.");
+    EXPECT_EQ(install.installedFiles(), before);
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_FALSE(TApplication::Instance().Terminated());
+    EXPECT_EQ(form->UpdateButton->text(), "Update");
 }
 
 // A file that cannot be read stops the update at once: no Skip that would leave old and new files
@@ -362,14 +390,30 @@ TEST_F(UpdateFromWindow, UpdatePathThatWouldCopyTheWrongThingsIsRefused)
         {"empty", "", "it is empty"},
         {"pair", "", "contains \"=\""},
         {"line break", "", "contains a line break"},
+        {"program folder with \".\"", "", ": it is the program folder."},
+        {"program folder through a link", "", ": it is the program folder."},
+        {"relative \".\"", ".", ": it is the program folder."},
+        {"parent of the program folder", "", ": it contains the program folder."},
+        {"relative \"..\"", "..", ": it contains the program folder."},
+        {"root", "/", ": it is the root of the file system."},
+        {"root with \".\"", "/.", ": it is the root of the file system."},
     };
     for (auto& r : rows) {
         UpdateInstall install("1.0.0.4", "1.0.0.5");
         const std::string elsewhere = (install.base() / "elsewhere").string();
-        if (std::string(r.name) == "pair")
+        const std::string name = r.name;
+        if (name == "pair")
             r.value = install.update().string() + "=" + elsewhere;
-        if (std::string(r.name) == "line break")
+        if (name == "line break")
             r.value = install.update().string() + "\n" + install.update().string();
+        if (name == "program folder with \".\"")
+            r.value = install.programFolder() + ".";
+        if (name == "program folder through a link") {
+            std::filesystem::create_directory_symlink(install.program(), install.base() / "till");
+            r.value = (install.base() / "till").string();
+        }
+        if (name == "parent of the program folder")
+            r.value = install.base().string();
         setUpdatePath(r.value);
         open(install);
         const auto before = install.installedFiles();
@@ -378,7 +422,9 @@ TEST_F(UpdateFromWindow, UpdatePathThatWouldCopyTheWrongThingsIsRefused)
         clickUpdate(script);
         ASSERT_EQ(script.seen().size(), 1u) << r.name << ": no question is asked";
         EXPECT_EQ(script.seen()[0].caption, "Error") << r.name;
-        EXPECT_NE(script.seen()[0].text.find("\"" + r.value + "\""), std::string::npos) << r.name;
+        // A relative folder is named as it is taken: below the program folder.
+        const std::string shown = r.value.empty() || r.value[0] == '/' ? r.value : install.programFolder() + r.value;
+        EXPECT_NE(script.seen()[0].text.find("\"" + shown + "\""), std::string::npos) << r.name;
         EXPECT_NE(script.seen()[0].text.find(r.why), std::string::npos) << r.name;
         EXPECT_EQ(install.installedFiles(), before) << r.name;
         EXPECT_FALSE(std::filesystem::exists(elsewhere)) << r.name;

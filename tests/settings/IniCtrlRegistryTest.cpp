@@ -7,6 +7,8 @@
 #include "settings/TRegistry.h"
 #include "support/TempDir.h"
 
+#include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 
 using settings_test::snapshot;
@@ -108,6 +110,50 @@ TEST_F(StoreOnRegistry, AValueOfAnotherTypeRaisesTheTypeError)
     // A value of size zero is empty whatever its type: there is nothing to misread.
     putValue(applicationKey(), "Update Path", REG_DWORD, std::string());
     EXPECT_EQ(store.ReadSetting("Application", "Update Path", "dflt"), "");
+}
+
+TEST_F(StoreOnRegistry, AStoredReadTellsAnAbsentValueFromAStoreThatFails)
+{
+    const std::filesystem::path hive = root.path() / "registry" / "HKLM.db";
+    struct Row {
+        const char* name;
+        std::function<void()> arrange;
+        bool found;
+        std::string value; // the text, or the error's message
+    } rows[] = {
+        {"no hive", [] {}, false, ""},
+        {"no section", [] { putValue(std::string(basePath) + "\\Update", "LastUpdate", REG_SZ, "x"); }, false, ""},
+        {"no value", [] { putValue(applicationKey(), "Other", REG_SZ, std::string("x\0", 2)); }, false, ""},
+        {"empty value", [] { putValue(applicationKey(), "Update Path", REG_SZ, std::string("\0", 1)); }, true, ""},
+        {"value", [] { putValue(applicationKey(), "Update Path", REG_SZ, std::string("/srv/u\0", 7)); }, true,
+         "/srv/u"},
+        {"garbage hive",
+         [&] { writeFile(hive, std::string(4096, 'x')); },
+         false,
+         "Failed to read 'Update Path': The configuration registry database is corrupt."},
+        {"folder for a hive",
+         [&] { std::filesystem::create_directories(hive); },
+         false,
+         "Failed to read 'Update Path': The configuration registry database is corrupt."},
+        {"another type",
+         [] { putValue(applicationKey(), "Update Path", REG_DWORD, std::string("\x2a\0\0\0", 4)); },
+         false,
+         "Invalid data type for 'Update Path'"},
+    };
+    for (const Row& r : rows) {
+        std::filesystem::remove_all(root.path() / "registry");
+        r.arrange();
+        TLMDIniCtrl fresh(nullptr);
+        configure(fresh);
+        std::string value = "untouched";
+        try {
+            EXPECT_EQ(fresh.ReadStoredSetting("Application", "Update Path", value), r.found) << r.name;
+            EXPECT_EQ(value, r.found ? r.value : "untouched") << r.name;
+            EXPECT_TRUE(r.found || r.value.empty()) << r.name << ": no error raised";
+        } catch (const ERegistryException& e) {
+            EXPECT_EQ(e.Message(), r.value) << r.name;
+        }
+    }
 }
 
 TEST_F(StoreOnRegistry, WritingCreatesTheKeysAndStoresAStringThatASecondWriteReplaces)

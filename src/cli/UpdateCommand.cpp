@@ -210,6 +210,8 @@ public:
         }
         run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         run.report = procedure_.Report();
+        if (!run.report.HistoryWarning.empty())
+            std::fprintf(stderr, "%swarning: %s\n", prefix, PlainText(run.report.HistoryWarning).c_str());
         if (run.report.FailedPath.empty())
             run.report.FailedPath = progress_.firstPath();
         if (!run.recordError.empty())

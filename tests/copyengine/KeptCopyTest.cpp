@@ -296,3 +296,17 @@ TEST(KeptCopy, AKilledCopyIsTakenBackWhollyAndTheNextOneCompletes)
         expectNew(t / "u", t / "p");
     }
 }
+
+TEST(KeptCopy, AnUpdateFileThatIsTheInstalledFileItselfCountsUnchanged)
+{
+    TempDir t;
+    makeInstall(t / "u", t / "p");
+    writeWithTime(t / "p" / "shared.dat", "one file, two names", 1400000000);
+    fs::create_hard_link(t / "p" / "shared.dat", t / "u" / "shared.dat");
+    KeptCopyOutcome outcome;
+    ASSERT_EQ(runKept(t / "u", t / "p", &outcome), 0) << outcome.failedPath;
+    EXPECT_EQ(outcome.unchanged, 2u);
+    EXPECT_EQ(readFile(t / "p" / "shared.dat"), "one file, two names");
+    EXPECT_EQ(runShell({FO_COPY, {(t / "u" / "shared.dat").string()}, {(t / "p").string()}}), ERROR_FILE_EXISTS)
+        << "a plain copy onto itself is still refused";
+}

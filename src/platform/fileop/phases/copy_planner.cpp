@@ -313,7 +313,10 @@ bool CopyPlanner::place(FolderIndex folder, SourceDirIndex srcDir, const std::st
     struct stat target {};
     if (exists && ::fstatat(AT_FDCWD, joinPath(parent.path, name).c_str(), &target, AT_SYMLINK_NOFOLLOW) != 0)
         exists = false; // gone since the listing
-    if (exists && target.st_dev == node.dev && target.st_ino == node.ino)
+    // An update's file that is a hard link of the installed one is that file already. Elsewhere a
+    // copy onto itself is refused, as the shell refuses it.
+    const bool sameFile = exists && target.st_dev == node.dev && target.st_ino == node.ino;
+    if (sameFile && !(job_.keeping() && S_ISREG(node.mode)))
         return failPlacing(top, srcPath, ERROR_FILE_EXISTS, "the source and the destination are the same");
 
     if (S_ISDIR(node.mode))
@@ -355,6 +358,8 @@ bool CopyPlanner::place(FolderIndex folder, SourceDirIndex srcDir, const std::st
     entry.times[0] = node.times[0];
     entry.times[1] = node.times[1];
     entry.noReplace = renamed;
+    if (sameFile)
+        entry.outcome = Outcome::Unchanged;
     l.claimed.emplace(key, kNoFolder);
     plan_->folders[folder.value].entries.push_back(std::move(entry));
     return true;

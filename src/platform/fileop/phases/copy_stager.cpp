@@ -242,6 +242,11 @@ void CopyStager::runBatch(const Batch& batch)
 void CopyStager::stageEntry(PlannedEntry& e, int srcFd, int dstFd)
 {
     const std::string srcPath = joinPath(plan_.sourceDirs[e.srcDir].path, e.srcName);
+    if (e.outcome == Outcome::Unchanged) { // the very same file: nothing to write or compare
+        reporter_.placed(true);
+        reporter_.advance(e.size, 1, srcPath);
+        return;
+    }
     bool ok = S_ISLNK(e.mode) ? stageLink(e, srcFd, dstFd, srcPath) : stageFile(e, srcFd, dstFd, srcPath);
     if (!ok) {
         if (e.outcome == Outcome::Pending)

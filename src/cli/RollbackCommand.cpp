@@ -6,6 +6,7 @@
 #include "platform/system.h"
 #include "settings/TLMDIniCtrl.h"
 #include "update/KeptUpdate.h"
+#include "update/UpdateHistory.h"
 #include "update/UpdateLock.h"
 #include "update/VersionPanels.h"
 
@@ -152,6 +153,21 @@ int RunRollbackCommand(const CommandArgs& args)
     run.error = run.result.Message;
     if (run.result.Outcome == RollbackResult::RolledBack && !run.result.RecordError.empty())
         run.error = "The files are back, but \"LastUpdate\" was not restored: " + run.result.RecordError;
+    if (run.result.Outcome != RollbackResult::NothingToTakeBack) {
+        UpdateRecord entry;
+        entry.Action = "rollback";
+        entry.ProgramFolder = run.programFolder;
+        entry.UpdateFolder = run.result.Note.UpdateFolder;
+        const bool back = run.result.Outcome == RollbackResult::RolledBack;
+        entry.VersionBefore = run.result.Note.VersionAfter;
+        entry.VersionAfter = back ? run.result.Note.VersionBefore : run.result.Note.VersionAfter;
+        entry.Outcome = run.outcome;
+        entry.FilesReplaced = run.result.FilesRestored;
+        entry.FilesAdded = run.result.FilesRemoved;
+        entry.FirstError = run.error;
+        if (const std::string warning = RecordUpdateEvent(entry); !warning.empty())
+            std::fprintf(stderr, "%swarning: %s\n", prefix, PlainText(warning).c_str());
+    }
     print(run, json);
     if (run.result.Outcome == RollbackResult::RolledBack) {
         if (!json)

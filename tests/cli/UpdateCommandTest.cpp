@@ -100,6 +100,12 @@ TEST_F(UpdateCommand, WithoutATerminalAndWithoutYesItRefusesBeforeChangingAnythi
 TEST_F(UpdateCommand, YesCopiesRecordsAndReportsEveryFieldInJson)
 {
     UpdateInstall install("1.0.0.4", "1.0.0.5");
+    int replaced = 0, added = 0;
+    for (auto& e : std::filesystem::recursive_directory_iterator(install.update()))
+        if (e.is_regular_file())
+            ++(std::filesystem::exists(install.program() / std::filesystem::relative(e.path(), install.update()))
+                   ? replaced
+                   : added);
     Outcome r =
         runPiped({"update", "--yes", "--json", "--program-folder", QString::fromStdString(install.programFolder())});
     ASSERT_EQ(r.status, 0) << r.err;
@@ -125,8 +131,8 @@ TEST_F(UpdateCommand, YesCopiesRecordsAndReportsEveryFieldInJson)
     }
     EXPECT_GT(files, 0);
     EXPECT_FALSE(j.contains("files_copied"));
-    EXPECT_TRUE(j["files_replaced"].isDouble());
-    EXPECT_TRUE(j["files_added"].isDouble());
+    EXPECT_EQ(j["files_replaced"].toInt(), replaced);
+    EXPECT_EQ(j["files_added"].toInt(), added);
     EXPECT_EQ(j["files_unchanged"].toInt(), 0);
     EXPECT_EQ(static_cast<std::uintmax_t>(j["bytes_copied"].toDouble()), bytes);
     EXPECT_GE(j["seconds"].toDouble(), 0.0);
@@ -422,4 +428,25 @@ TEST_F(UpdateCommand, UsageErrorsGiveStatus2)
     Outcome help = runPiped({"update", "--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("Exit status"), std::string::npos);
+}
+
+TEST_F(UpdateCommand, RollbackPutsBackTheFilesAndLastUpdateOnceOnly)
+{
+    UpdateInstall install("1.0.0.4", "1.0.0.5");
+    const auto before = install.installedFiles();
+    const QString folder = QString::fromStdString(install.programFolder());
+    ASSERT_EQ(runPiped({"update", "--yes", "--program-folder", folder}).status, 0);
+    ASSERT_TRUE(lastUpdateValue().has_value());
+
+    Outcome r = runPiped({"rollback", "--yes", "--json", "--program-folder", folder});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.json()["outcome"].toString(), "rolled-back");
+    EXPECT_GT(r.json()["files_restored"].toInt(), 0);
+    EXPECT_EQ(install.installedFiles(), before);
+    EXPECT_FALSE(lastUpdateValue().has_value()) << "there was none before the update";
+
+    r = runPiped({"rollback", "--yes", "--program-folder", folder});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("There is no update of " + install.programFolder() + " to take back."), std::string::npos)
+        << r.err;
 }

@@ -450,3 +450,27 @@ TEST_F(UpdateCommand, RollbackPutsBackTheFilesAndLastUpdateOnceOnly)
     EXPECT_NE(r.err.find("There is no update of " + install.programFolder() + " to take back."), std::string::npos)
         << r.err;
 }
+
+// A completed update whose record of completion never reached the disk (killed just before it) is
+// an unfinished one: the next command takes it back before anything else and says so.
+TEST_F(UpdateCommand, AnUnfinishedUpdateIsTakenBackFirstAndSaidSo)
+{
+    UpdateInstall install("1.0.0.4", "1.0.0.5");
+    const auto before = install.installedFiles();
+    const QString folder = QString::fromStdString(install.programFolder());
+    ASSERT_EQ(runPiped({"update", "--yes", "--program-folder", folder}).status, 0);
+    const auto kept = install.program() / ".update-rollback";
+    std::filesystem::rename(kept / "previous", kept / "pending");
+    std::string journal = readFile(kept / "pending" / "journal");
+    ASSERT_TRUE(journal.ends_with("complete\n"));
+    writeFile(kept / "pending" / "journal", journal.substr(0, journal.size() - 9));
+
+    const Outcome r = runPiped({"rollback", "--yes", "--program-folder", folder});
+    EXPECT_NE(r.err.find("An unfinished update of " + install.programFolder() +
+                         " was found and taken back: the program files are as they were before it."),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(r.status, 2) << "and then there is no completed update left to take back";
+    EXPECT_EQ(install.installedFiles(), before);
+    EXPECT_FALSE(std::filesystem::exists(kept));
+}

@@ -7,6 +7,7 @@
 #include "framework/TApplication.h"
 #include "framework/widgets/TValueListEditor.h"
 #include "platform/copyprogress.h"
+#include "platform/keptcopy.h"
 #include "settings/TLMDIniCtrl.h"
 #include "shell/TabfFileOperation.h"
 #include "support/ModalScript.h"
@@ -325,6 +326,34 @@ TEST_F(UpdateFromWindow, FailedCopyAsksNothingNamesTheFileAndLeavesTheFolderAsIt
     EXPECT_TRUE(form->UpdateButton->isEnabled());
     EXPECT_TRUE(form->isVisible());
     EXPECT_FALSE(TApplication::Instance().Terminated());
+}
+
+// An update killed after its last rename but before it was marked complete: the window's start
+// takes it back before the panels read what is installed, and tells the user.
+TEST_F(UpdateFromWindow, AnUnfinishedUpdateIsTakenBackAtStartAndTheUserIsTold)
+{
+    UpdateInstall install("1.0.0.4", "1.0.0.5");
+    const auto before = install.installedFiles();
+    const std::string from = (install.update() / "*.*").string() + std::string(2, '\0');
+    const std::string to = install.programFolder() + std::string(2, '\0');
+    SHFILEOPSTRUCTA op{};
+    op.wFunc = FO_COPY;
+    op.pFrom = from.c_str();
+    op.pTo = to.c_str();
+    op.fFlags = FOF_NOCONFIRMATION | FOF_NOCONFIRMMKDIR | FOF_SILENT;
+    const auto kept = install.program() / ".update-rollback";
+    ASSERT_EQ(wincompat::SHFileOperationKeepingA(&op, kept.string(), nullptr), 0);
+    ASSERT_NE(install.installedFiles(), before);
+
+    ModalScript script;
+    script.then(question, clickButton("OK"));
+    open(install);
+    EXPECT_TRUE(script.finished());
+    ASSERT_EQ(script.seen().size(), 1u);
+    EXPECT_EQ(script.seen()[0].text, "An unfinished update of " + install.programFolder() +
+                                         " was found and taken back: the program files are as they were before it.");
+    EXPECT_EQ(install.installedFiles(), before);
+    EXPECT_EQ(form->ValueListEditor1->Values("File Version"), "1.0.0.4");
 }
 
 TEST_F(UpdateFromWindow, CancelInTheProgressWindowIsReportedAndTheUserMayTryAgain)

@@ -37,7 +37,8 @@ int SHFileOperationKeepingA(SHFILEOPSTRUCTA* request, const std::string& keepRoo
 // Returns 0, or the code of the first failure (outcome.failedPath names it).
 DWORD recoverKeptCopy(const std::string& keepRoot, bool& recovered, KeptCopyOutcome& outcome);
 
-// Makes the pending copy the previous one, in place of the one before (whose kept files go).
+// Makes the pending copy the previous one, in place of the one before (whose kept files go). Fails
+// only when the copy could not be marked complete: it is then still unfinished, to be taken back.
 DWORD completeKeptCopy(const std::string& keepRoot);
 
 // Whether a completed copy can be taken back.

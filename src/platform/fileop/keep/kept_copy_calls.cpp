@@ -47,7 +47,9 @@ DWORD promote(const std::string& root)
         return errorFromErrno(errno);
     if (DWORD rc = syncFolder(root); rc != ERROR_SUCCESS)
         return rc;
-    return removeKeepFolder(discarded);
+    // What is left of the one before goes now, or at the next recovery if something holds it.
+    removeKeepFolder(discarded);
+    return ERROR_SUCCESS;
 }
 
 } // namespace
@@ -58,10 +60,12 @@ DWORD completeKeptCopy(const std::string& keepRoot)
     UniqueFd pending = openKeepFolder(keepPath(keepRoot, kPending), false, error);
     if (!pending)
         return error;
-    // From this line on the copy stands: a kill afterwards finishes it instead of taking it back.
+    // From this line on the copy stands: a kill afterwards finishes it instead of taking it back,
+    // and so does the next recovery when a step below fails now.
     if (DWORD rc = appendJournal(pending.get(), journalCompleteLine(), false); rc != ERROR_SUCCESS)
         return rc;
-    return promote(keepRoot);
+    promote(keepRoot);
+    return ERROR_SUCCESS;
 }
 
 DWORD recoverKeptCopy(const std::string& keepRoot, bool& recovered, KeptCopyOutcome& outcome)

@@ -130,6 +130,8 @@ void expectNew(const fs::path& u, const fs::path& p)
     EXPECT_EQ(lstatOf(p / "same.cfg").st_mode & 07777, 0600u);
     EXPECT_EQ(readFile(p / "shop.db"), "the shop's own");
     EXPECT_TRUE(stagingLeftovers(p).empty());
+    for (const auto& e : fs::recursive_directory_iterator(p))
+        EXPECT_NE(e.path().filename().string().rfind(".wincompat-", 0), 0u) << e.path() << " lies about";
     (void)u;
 }
 
@@ -309,4 +311,47 @@ TEST(KeptCopy, AnUpdateFileThatIsTheInstalledFileItselfCountsUnchanged)
     EXPECT_EQ(readFile(t / "p" / "shared.dat"), "one file, two names");
     EXPECT_EQ(runShell({FO_COPY, {(t / "u" / "shared.dat").string()}, {(t / "p").string()}}), ERROR_FILE_EXISTS)
         << "a plain copy onto itself is still refused";
+}
+
+// The keep folder decides which files are renamed over the program's: one that someone else could
+// have written, or a journal that names a path outside its program folder, is never acted on.
+TEST(KeptCopy, AKeepFolderOrJournalAnotherUserCouldHavePlantedIsRefusedAndNothingMoves)
+{
+    struct Plant {
+        const char* what;
+        void (*make)(const fs::path& keep, const fs::path& outside);
+    };
+    const Plant plants[] = {
+        {"a keep folder others may write",
+         [](const fs::path& keep, const fs::path&) { ::chmod(keep.c_str(), 0777); }},
+        {"a pending folder that is a link",
+         [](const fs::path& keep, const fs::path& outside) {
+             fs::rename(keep / "pending", outside / "moved");
+             fs::create_directory_symlink(outside / "moved", keep / "pending");
+         }},
+        {"a journal that leads out of the program folder with ..",
+         [](const fs::path& keep, const fs::path& outside) {
+             std::string journal = readFile(keep / "pending" / "journal");
+             const std::string dest = (keep.parent_path()).string() + "/";
+             journal += "R\t" + dest + "lib/../../outside\tvictim\t0\t0\t0\t0\t0\t0\n";
+             writeFile(keep / "pending" / "journal", journal);
+             (void)outside;
+         }},
+    };
+    for (const Plant& plant : plants) {
+        SCOPED_TRACE(plant.what);
+        TempDir t;
+        makeInstall(t / "u", t / "p");
+        writeFile(t / "outside" / "victim", "not the program's");
+        const fs::path keep = t / "p" / ".keep";
+        ASSERT_EQ(runKept(t / "u", t / "p"), 0); // left unfinished: no completion
+        plant.make(keep, t / "outside");
+        const auto before = snapshot(t / "p");
+        bool recovered = false;
+        KeptCopyOutcome outcome;
+        EXPECT_NE(wincompat::recoverKeptCopy(keep.string(), recovered, outcome), 0u);
+        EXPECT_EQ(snapshot(t / "p"), before) << "nothing taken back on the word of such a folder";
+        EXPECT_EQ(readFile(t / "outside" / "victim"), "not the program's");
+        EXPECT_NE(runKept(t / "u", t / "p"), 0) << "nor a new copy started over it";
+    }
 }

@@ -59,6 +59,10 @@ COPY_PLANNER = [Stage(["test_copyengine"], "test_copyengine",
                 Stage(["test_copyengine", "tallyrune-updatectl"], "test_copyengine", "*"),
                 Stage(["test_shell"], "test_shell", "CopyJob*:PairDestination*")]
 
+KEPT_COPY = [Stage(["test_copyengine"], "test_copyengine", "KeptCopy*"),
+             Stage(["test_cli", "tallyrune-updatectl"], "test_cli", "UpdateCommand*"),
+             Stage(["test_app"], "test_app", "UpdateFromWindow*")]
+
 GROUPS = {
     source("pe_image.cpp"): VERSION,
     source("elf_image.cpp"): VERSION,
@@ -76,6 +80,11 @@ GROUPS = {
     "src/cli/reg/RegAdd.cpp": REG_COMMAND,
     "src/cli/reg/RegDelete.cpp": REG_COMMAND,
     source("copy_planner.cpp"): COPY_PLANNER,
+    source("keep_journal.cpp"): KEPT_COPY,
+    source("keep_undo.cpp"): KEPT_COPY,
+    source("keep_folder.cpp"): KEPT_COPY,
+    source("kept_changes.cpp"): KEPT_COPY,
+    source("kept_copy_calls.cpp"): KEPT_COPY,
 }
 
 
@@ -251,8 +260,10 @@ MUTANTS = [
     M("src/platform/fileop/phases/copy_planner.cpp", "destPath.size() >= PATH_MAX)", "destPath.size() > PATH_MAX)"),
     M("src/platform/fileop/phases/copy_planner.cpp", "std::string key = upperCaseName(targetName);", "std::string key = targetName;"),
     M("src/platform/fileop/phases/copy_planner.cpp", "key = upperCaseName(name);\n            renamed = true;", "key = name;\n            renamed = true;"),
-    M("src/platform/fileop/phases/copy_planner.cpp", "if (exists && target.st_dev == node.dev && target.st_ino == node.ino)",
-      "if (false && target.st_dev == node.dev && target.st_ino == node.ino)"),
+    M("src/platform/fileop/phases/copy_planner.cpp", "const bool sameFile = exists && target.st_dev == node.dev",
+      "const bool sameFile = false && target.st_dev == node.dev"),
+    M("src/platform/fileop/phases/copy_planner.cpp", "if (sameFile && !(job_.keeping() && S_ISREG(node.mode)))",
+      "if (sameFile)"),
     M("src/platform/fileop/phases/copy_planner.cpp", "if (S_ISLNK(target.st_mode) && ::stat(", "if (false && ::stat("),
     M("src/platform/fileop/phases/copy_planner.cpp", "                plan_->items[top.value].incomplete = true;\n                reporter_.advance",
       "                reporter_.advance"),
@@ -263,6 +274,24 @@ MUTANTS = [
     M("src/platform/fileop/phases/copy_planner.cpp", "        sub.exists = true;", "        sub.exists = false;"),
     M("src/platform/fileop/phases/copy_planner.cpp", "if (!isDots(e->d_name) && upperCaseName(e->d_name) == key)",
       "if (!isDots(e->d_name) && e->d_name == name)"),
+    # The kept copy: what it records, how it takes things back, which folders it trusts
+    M("keep_journal.cpp", "if (step == \".\" || step == \"..\")", "if (step == \".\")"),
+    M("keep_journal.cpp", "if (plainName(e.kept))", "if (!e.kept.empty())"),
+    M("keep_undo.cpp", "isStagingName(e->d_name) && stagingOwner(e->d_name) == pid", "isStagingName(e->d_name)",
+      equivalent="a temporary file of another live copy into the same folder is never there in a test: "
+                 "the lock allows one update per folder"),
+    M("keep_undo.cpp", "            ::futimens(dir.get(), it->before.times);\n", ""),
+    M("keep_undo.cpp", "        if (it->created)\n            ::rmdir(it->path.c_str());", "        if (false)\n            ::rmdir(it->path.c_str());"),
+    M("keep_undo.cpp", "if (isWritten(target, e.written) || (force", "if (exists(target) || (force"),
+    M("keep_undo.cpp", "if (journal.complete && !force) {", "if (false) {"),
+    M("keep_undo.cpp", "if (e.kind != JournalEntry::Kind::Touched && !isWritten(", "if (e.kind == JournalEntry::Kind::Added && !isWritten("),
+    M("keep_folder.cpp", "(st.st_mode & 022) != 0", "(st.st_mode & 002) != 0"),
+    M("keep_folder.cpp", "O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));\n    if (!fd) {", "O_RDONLY | O_DIRECTORY | O_CLOEXEC));\n    if (!fd) {"),
+    M("kept_changes.cpp", "slot.beside = folderStat.st_dev != keepDev_;", "slot.beside = folderStat.st_dev == keepDev_;"),
+    M("kept_changes.cpp", "if (errno != ENOENT)\n            return errno;", "if (errno != ENOENT && errno != EIO)\n            return errno;"),
+    M("kept_copy_calls.cpp", "journal.complete)\n        return promote(keepRoot);", "!journal.complete)\n        return promote(keepRoot);"),
+    M("kept_copy_calls.cpp", "if (present(previous) && ::rename(previous.c_str(), discarded.c_str()) != 0)",
+      "if (false)"),
 ]
 
 

@@ -143,6 +143,31 @@ std::vector<QWidget*> TForm::TabChain() const
     return chain;
 }
 
+bool TForm::SelectNext(const TControl* from, bool forward)
+{
+    // Every control that can hold the focus has a place in the order, stop or not.
+    std::vector<TControl*> order;
+    for (TControl* c : controls_)
+        if (c->TakesFocus())
+            order.push_back(c);
+    std::stable_sort(order.begin(), order.end(),
+                     [](const TControl* a, const TControl* b) { return a->TabOrder() < b->TabOrder(); });
+    const auto at = std::find(order.begin(), order.end(), from);
+    if (at == order.end())
+        return false;
+    const auto count = static_cast<std::ptrdiff_t>(order.size());
+    const std::ptrdiff_t start = at - order.begin();
+    for (std::ptrdiff_t step = 1; step < count; ++step) {
+        TControl* c = order[static_cast<std::size_t>(((start + (forward ? step : -step)) % count + count) % count)];
+        QWidget* w = c->Widget();
+        if (c->TabStop() && w->isVisible() && w->isEnabled()) {
+            w->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+            return true;
+        }
+    }
+    return false;
+}
+
 void TForm::orderTabs()
 {
     auto chain = TabChain();

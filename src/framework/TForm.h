@@ -40,6 +40,10 @@ public:
 
     // The controls that take the focus with Tab, in tab order.
     std::vector<QWidget*> TabChain() const;
+    // Gives the focus to the first tab stop after (forward) or before the control in tab order,
+    // as Tab and Shift+Tab do from a control that is not itself a stop. False when no enabled,
+    // visible stop is there to take it.
+    bool SelectNext(const TControl* from, bool forward);
 
 protected:
     bool ReadControlProperty(const std::string& name, const std::string& value) override;

@@ -403,3 +403,40 @@ TEST_F(VersionPanels, AnUpdatePathOfTheWrongTypeAtStartIsShownAndTheWindowStillO
     EXPECT_EQ(shown(current), entriesOf(v14));
     EXPECT_EQ(update->RowCount(), 1);
 }
+
+TEST_F(VersionPanels, TabAndShiftTabLeaveAPanelForTheNextStopAndRefillIt)
+{
+    if (!InInstalledCopy())
+        return;
+    openWith(v14, v15);
+    struct Case {
+        bool updatePanel;
+        bool shift;
+        bool updateDisabled;
+        const char* focusedCaption;
+    };
+    const Case cases[] = {
+        {false, false, false, "Get Current Version"},
+        {false, true, false, "Update"},
+        {true, false, false, "Get Current Version"},
+        {true, true, false, "Update"},
+        // A disabled stop is passed over; the order wraps to the last stop.
+        {false, true, true, "Check for New Version"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.updatePanel ? "update panel" : "current panel") + (c.shift ? " Shift+Tab" : " Tab"));
+        TValueListEditor* panel = c.updatePanel ? update : current;
+        form->UpdateButton->setEnabled(!c.updateDisabled);
+        click(panel, 1, 2);
+        auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        ASSERT_NE(editor, nullptr);
+        editor->selectAll();
+        QTest::keyClicks(editor, "typed");
+        QTest::keyClick(editor, Qt::Key_Tab, c.shift ? Qt::ShiftModifier : Qt::NoModifier);
+        QTest::qWait(10);
+        auto* focused = qobject_cast<QAbstractButton*>(QApplication::focusWidget());
+        ASSERT_NE(focused, nullptr);
+        EXPECT_EQ(focused->text().toStdString(), c.focusedCaption);
+        EXPECT_EQ(shown(panel), entriesOf(c.updatePanel ? v15 : v14)); // "typed" is gone
+    }
+}

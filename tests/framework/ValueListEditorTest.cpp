@@ -229,6 +229,23 @@ TEST_F(ValueListEditor, TheCurrentValueCellShowsItsEditorAndTypedTextIsKept)
     EXPECT_TRUE(grid->isAncestorOf(QApplication::focusWidget())); // the editor is shown again
 }
 
+TEST_F(ValueListEditor, TabInTheEditorKeepsTheTextAndLeavesTheGrid)
+{
+    fill();
+    show();
+    click(1, 1);
+    auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    ASSERT_NE(editor, nullptr);
+    editor->selectAll();
+    QTest::keyClicks(editor, "typed");
+    QTest::keyClick(editor, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), other); // not the next cell's editor
+    EXPECT_EQ(grid->Values("Product Version"), "typed");
+    EXPECT_EQ(exits, 1);
+    EXPECT_EQ(selections.size(), 1u);
+    EXPECT_EQ(grid->indexWidget(grid->currentIndex()), nullptr); // the editing ended
+}
+
 TEST_F(ValueListEditor, ExitIsRaisedWhenTheFocusGoesToAnotherControlOfTheWindow)
 {
     fill();

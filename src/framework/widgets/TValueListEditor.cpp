@@ -3,6 +3,7 @@
 
 #include "framework/core/FormDescription.h"
 #include "framework/TApplication.h"
+#include "framework/TForm.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -152,6 +153,12 @@ bool TValueListEditor::eventFilter(QObject* watched, QEvent* event)
                 QCoreApplication::sendEvent(window(), key);
             return true;
         }
+        // The item view would move the editor to the next cell; Tab belongs to the window.
+        const bool tab = key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab;
+        if (tab && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+            focusNextPrevChild(key->key() == Qt::Key_Tab && !(key->modifiers() & Qt::ShiftModifier));
+            return true;
+        }
         if (key->key() == Qt::Key_Left && key->modifiers() == Qt::NoModifier && editor->cursorPosition() == 0 &&
             !editor->hasSelectedText()) {
             moveCurrent(col_ - 1, row_);
@@ -298,6 +305,15 @@ void TValueListEditor::focusInEvent(QFocusEvent* event)
     QTableWidget::focusInEvent(event);
     if (!refreshing_)
         showEditor();
+}
+
+bool TValueListEditor::focusNextPrevChild(bool next)
+{
+    // What was typed is kept; the focus change that follows raises OnExit.
+    finishEditing();
+    if (auto* form = qobject_cast<TForm*>(window()); form != nullptr && form->SelectNext(this, next))
+        return true;
+    return QTableWidget::focusNextPrevChild(next);
 }
 
 void TValueListEditor::focusChanged(QWidget* old, QWidget* now)

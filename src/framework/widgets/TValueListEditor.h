@@ -51,6 +51,8 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
+    // Tab and Shift+Tab leave the grid for the window's next or previous tab stop.
+    bool focusNextPrevChild(bool next) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
     // Whether the cell may become current: the event first, then the grid's rule.

@@ -2,10 +2,8 @@
 // description, message loop), stopped at the main window's first paint.
 #include "../startup/FirstPaint.h"
 #include "app/TMainForm.h"
+#include "app/UpdateUtility.h"
 #include "framework/TApplication.h"
-
-#include <QApplication>
-#include <QIcon>
 
 int main(int argc, char** argv)
 {
@@ -13,7 +11,7 @@ int main(int argc, char** argv)
     application.Initialize(argc, argv);
     application.SetTitle("Update Utility");
     TMainForm* form = application.CreateForm<TMainForm>();
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/app-icon.png")));
+    SetApplicationIcon();
     FirstPaint probe;
     form->installEventFilter(&probe);
     return application.Run();

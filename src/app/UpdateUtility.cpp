@@ -5,6 +5,8 @@
 #include "framework/TApplication.h"
 
 #include <QIcon>
+#include <QImageReader>
+#include <QPixmap>
 
 int RunUpdateUtility(int argc, char** argv)
 {
@@ -13,6 +15,15 @@ int RunUpdateUtility(int argc, char** argv)
     application.SetTitle("Update Utility");
     TFormatSettings::Current(); // the regional formats as they are at start
     application.CreateForm<TMainForm>();
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/app-icon.png")));
+    SetApplicationIcon();
     return application.Run();
+}
+
+void SetApplicationIcon()
+{
+    // Read as the PNG it is: guessing the format from the content would load every image
+    // format plug-in first, which costs the start-up more than the icon itself.
+    QImageReader reader(QStringLiteral(":/app-icon.png"), "png");
+    reader.setAutoDetectImageFormat(false);
+    QApplication::setWindowIcon(QIcon(QPixmap::fromImage(reader.read())));
 }

@@ -1,6 +1,7 @@
 // The main window as a user meets it: layout, fonts, focus, keys, the logo and the copy job's
 // source and destination, on the offscreen platform with the real event loop.
 #include "app/TMainForm.h"
+#include "app/UpdateUtility.h"
 #include "update/ProgramFolder.h"
 #include "controls/buttons/TLMDButton.h"
 #include "controls/buttons/TLMDSpeedButton.h"
@@ -16,6 +17,8 @@
 #include "support/UpdatePath.h"
 
 #include <QFontInfo>
+#include <QIcon>
+#include <QImage>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QTest>
@@ -239,4 +242,17 @@ TEST(MainWindowSettings, UpdatePathIsTakenAsStored)
         EXPECT_EQ(form->Memo1->Text(), folder + "/*.*\r\n");
     }
     TApplication::Instance().Reset();
+}
+
+TEST_F(MainWindow, EveryWindowCarriesTheProgramsIcon)
+{
+    const QIcon before = QApplication::windowIcon();
+    QApplication::setWindowIcon(QIcon());
+    SetApplicationIcon();
+    const QIcon icon = QApplication::windowIcon();
+    QApplication::setWindowIcon(before);
+    ASSERT_FALSE(icon.isNull());
+    EXPECT_EQ(icon.availableSizes(), QList<QSize>{QSize(48, 48)});
+    EXPECT_EQ(icon.pixmap(48, 48).toImage().convertToFormat(QImage::Format_ARGB32),
+              QImage(":/app-icon.png").convertToFormat(QImage::Format_ARGB32));
 }

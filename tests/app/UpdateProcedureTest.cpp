@@ -8,6 +8,8 @@
 #include "framework/widgets/TValueListEditor.h"
 #include "platform/copyprogress.h"
 #include "platform/keptcopy.h"
+#include "platform/user.h"
+#include "platform/window.h"
 #include "settings/TLMDIniCtrl.h"
 #include "shell/TabfFileOperation.h"
 #include "support/ModalScript.h"
@@ -16,6 +18,7 @@
 
 #include <QApplication>
 #include <QDate>
+#include <QKeyEvent>
 #include <QLocale>
 #include <QPushButton>
 #include <QTest>
@@ -461,4 +464,93 @@ TEST_F(UpdateFromWindow, UpdatePathThatWouldCopyTheWrongThingsIsRefused)
         EXPECT_TRUE(form->isVisible()) << r.name;
         form.reset();
     }
+}
+
+namespace {
+// Enter as the display repeats it while the key is held: marked as a repeat; a release and a press
+// of one moment, unmarked; or, where the display does not say, a press like any other.
+void heldEnter(QWidget* target)
+{
+    QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"), true);
+    QApplication::sendEvent(target, &repeat);
+    static quint64 moment = 900000000;
+    ++moment;
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+    release.setTimestamp(moment);
+    press.setTimestamp(moment);
+    QApplication::sendEvent(target, &release);
+    QApplication::sendEvent(target, &press);
+    QTest::keyPress(target, Qt::Key_Return);
+}
+} // namespace
+
+TEST_F(UpdateFromWindow, EnterHeldAsAQuestionOpensAnswersNothing)
+{
+    const struct {
+        const char* name;
+        std::optional<std::string> current, update;
+        const char* question;
+    } rows[] = {
+        {"no update", "1.0.0.4", std::nullopt, "Update Not Found. Do you want to update anyway?"},
+        {"same version", "1.0.0.4", "1.0.0.4",
+         "Program update might not be necessary. Are you sure you want to continue? "},
+        {"newer update", "1.0.0.4", "1.0.0.5",
+         "Please ensure that Tallyrune is not runnning. Are you sure you want to continue? "},
+    };
+    for (const auto& r : rows) {
+        UpdateInstall install(r.current, r.update);
+        open(install);
+        const auto before = install.installedFiles();
+        form->activateWindow();
+        QTRY_COMPARE_WITH_TIMEOUT(QApplication::focusWidget(), static_cast<QWidget*>(form->UpdateButton), 5000);
+        bool stillAsking = false;
+        ModalScript script;
+        script.then(question, [&](QWidget* box) {
+            heldEnter(box->focusWidget());
+            heldEnter(box->focusWidget());
+            QTest::keyRelease(box->focusWidget(), Qt::Key_Return);
+            stillAsking = box->isVisible();
+            clickButton("No")(box);
+        });
+        // Pressed on the window and held: the press starts the update, which asks.
+        QTest::keyPress(form->UpdateButton, Qt::Key_Return);
+        EXPECT_TRUE(script.finished()) << r.name;
+        EXPECT_EQ(texts(script), std::vector<std::string>{r.question}) << r.name;
+        EXPECT_TRUE(stillAsking) << r.name;
+        EXPECT_EQ(install.installedFiles(), before) << r.name;
+        EXPECT_FALSE(lastUpdateValue().has_value()) << r.name;
+        form.reset();
+        QTest::qWait(20);
+    }
+}
+
+TEST_F(UpdateFromWindow, EnterHeldFromASecondStartDoesNotUpdateTheWindowItBringsForward)
+{
+    UpdateInstall install("1.0.0.4", "1.0.0.5");
+    open(install);
+    const auto before = install.installedFiles();
+    // The second start's box, answered with Enter; the key is still down as the window comes forward.
+    ModalScript running;
+    running.then("MessageBox", [](QWidget* box) { QTest::keyPress(box->focusWidget(), Qt::Key_Return); });
+    MessageBoxExA(nullptr, "Update Utility is already running.", "Update Utility", MB_OK | MB_ICONEXCLAMATION, 0);
+    ASSERT_TRUE(running.finished());
+    SetForegroundWindow(wincompat::handleOf(form.get()));
+    QTRY_COMPARE_WITH_TIMEOUT(QApplication::activeWindow(), static_cast<QWidget*>(form.get()), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(QApplication::focusWidget(), static_cast<QWidget*>(form->UpdateButton), 5000);
+
+    ModalScript none;
+    heldEnter(form->UpdateButton);
+    heldEnter(form->UpdateButton);
+    QTest::keyRelease(form->UpdateButton, Qt::Key_Return);
+    QTest::qWait(50);
+    EXPECT_TRUE(none.seen().empty()) << "a question was asked";
+    EXPECT_EQ(install.installedFiles(), before);
+    EXPECT_FALSE(lastUpdateValue().has_value());
+    EXPECT_EQ(form->UpdateButton->text(), "Update");
+
+    // Pressed afresh, Enter updates as before.
+    none.then(question, clickButton("No"));
+    QTest::keyClick(form->UpdateButton, Qt::Key_Return);
+    EXPECT_TRUE(none.finished());
 }

@@ -6,6 +6,7 @@
 #include "support/ModalScript.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -153,4 +154,19 @@ TEST_F(ErrorBoxes, AWindowDisabledBeforehandStaysDisabled)
     raiseFromHandler(Exception("x"));
     QTRY_VERIFY_WITH_TIMEOUT(script.finished(), 5000);
     EXPECT_FALSE(off.isEnabled());
+}
+
+TEST_F(ErrorBoxes, CtrlCCopiesCaptionTextAndButtonAsTheMessageDialogDoes)
+{
+    QApplication::clipboard()->clear();
+    ModalScript script;
+    script.then("ErrorBox", [](QWidget* box) {
+        QTest::keyClick(box->focusWidget(), Qt::Key_C, Qt::ControlModifier);
+        clickButton("OK")(box);
+    });
+    raiseFromHandler(ERegistryException("Failed to create key Update"));
+    QTRY_VERIFY_WITH_TIMEOUT(script.finished(), 5000);
+    const std::string d = "---------------------------\r\n";
+    EXPECT_EQ(QApplication::clipboard()->text().toStdString(),
+              d + "Update Utility\r\n" + d + "Failed to create key Update.\r\n" + d + "OK   \r\n" + d);
 }

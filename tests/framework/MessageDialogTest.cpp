@@ -4,10 +4,12 @@
 #include "framework/TApplication.h"
 #include "framework/widgets/TMessageForm.h"
 #include "platform/desktop.h"
+#include "platform/user.h"
 #include "support/ModalScript.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
@@ -276,4 +278,124 @@ TEST_F(MessageBoxes, ClipboardHeldElsewhereRaisesCannotOpenClipboard)
     EXPECT_EQ(script.seen()[1].text, "Cannot open clipboard.");
     EXPECT_EQ(script.seen()[1].caption, "Update Utility");
     EXPECT_EQ(QApplication::clipboard()->text(), "kept");
+}
+
+namespace {
+// A press as the display sends it while a key is held down.
+void sendRepeat(QWidget* target, Qt::Key key, Qt::KeyboardModifiers modifiers, const QString& text)
+{
+    QKeyEvent repeat(QEvent::KeyPress, key, modifiers, text, true);
+    QApplication::sendEvent(target, &repeat);
+}
+
+// An access key clicks its button a moment later, as the button shows itself pressed; a box left
+// open by then was not answered.
+bool answeredWithin(QWidget* box)
+{
+    return QTest::qWaitFor([box] { return !box->isVisible(); }, 500);
+}
+} // namespace
+
+TEST_F(MessageBoxes, KeysDownBeforeTheBoxCameOrRepeatingAnswerNothingUntilPressedAfresh)
+{
+    const struct {
+        const char* name;
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        const char* text;
+        int result;
+        bool pressedHere; // false: pressed in another program, only its repeats arrive
+    } rows[] = {
+        {"Enter", Qt::Key_Return, Qt::NoModifier, "\r", mrYes, true},
+        {"keypad Enter", Qt::Key_Enter, Qt::KeypadModifier, "\r", mrYes, true},
+        {"Escape", Qt::Key_Escape, Qt::NoModifier, "\x1b", mrNo, true},
+        {"Space on Yes", Qt::Key_Space, Qt::NoModifier, " ", mrYes, true},
+        {"bare n", Qt::Key_N, Qt::NoModifier, "n", mrNo, true},
+        {"Alt+N", Qt::Key_N, Qt::AltModifier, "n", mrNo, true},
+        {"Enter from elsewhere", Qt::Key_Return, Qt::NoModifier, "\r", mrYes, false},
+        {"Escape from elsewhere", Qt::Key_Escape, Qt::NoModifier, "\x1b", mrNo, false},
+        {"n from elsewhere", Qt::Key_N, Qt::NoModifier, "n", mrNo, false},
+    };
+    QWidget before;
+    before.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&before));
+    for (const auto& r : rows) {
+        // Pressed in another window and still down as the box opens.
+        if (r.pressedHere)
+            QTest::keyPress(&before, r.key, r.modifiers);
+        bool openWhileHeld = false, openAfterRelease = false;
+        ModalScript script;
+        script.then("TMessageForm", [&](QWidget* box) {
+            QWidget* focus = box->focusWidget();
+            sendRepeat(focus, r.key, r.modifiers, r.text);
+            sendRepeat(focus, r.key, r.modifiers, r.text);
+            // Where the display does not mark repeats, a held key's press looks like any other.
+            if (r.pressedHere)
+                QTest::keyPress(focus, r.key, r.modifiers);
+            openWhileHeld = box->isVisible();
+            if (r.pressedHere)
+                QTest::keyRelease(focus, r.key, r.modifiers);
+            openAfterRelease = box->isVisible();
+            QTest::keyClick(box->focusWidget(), r.key, r.modifiers);
+            if (!answeredWithin(box))
+                box->close();
+        });
+        EXPECT_EQ(MessageDialog("Question?", mtConfirmation, mbYesNoSet, 0), r.result) << r.name;
+        EXPECT_TRUE(openWhileHeld) << r.name;
+        EXPECT_TRUE(openAfterRelease) << r.name;
+    }
+}
+
+TEST_F(MessageBoxes, AccessKeysAnswerBareAsWithAlt)
+{
+    const TMsgDlgButtons three = mbYesNoSet | (1u << mbNoToAll);
+    const struct {
+        const char* name;
+        TMsgDlgButtons buttons;
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        int result;
+    } rows[] = {
+        {"y", mbYesNoSet, Qt::Key_Y, Qt::NoModifier, mrYes},
+        {"Shift+Y", mbYesNoSet, Qt::Key_Y, Qt::ShiftModifier, mrYes},
+        {"n", mbYesNoSet, Qt::Key_N, Qt::NoModifier, mrNo},
+        {"Alt+Y", mbYesNoSet, Qt::Key_Y, Qt::AltModifier, mrYes},
+        {"Alt+N", mbYesNoSet, Qt::Key_N, Qt::AltModifier, mrNo},
+        {"o of N&o to All", three, Qt::Key_O, Qt::NoModifier, mrNoToAll},
+        {"a letter no button has, then Escape", mbYesNoSet, Qt::Key_X, Qt::NoModifier, mrNo},
+        {"Ctrl+N is no access key, then Escape", mbYesNoSet, Qt::Key_N, Qt::ControlModifier, mrNo},
+    };
+    for (const auto& r : rows) {
+        ModalScript script;
+        script.then("TMessageForm", [&](QWidget* box) {
+            QTest::keyClick(box->focusWidget(), r.key, r.modifiers);
+            if (!answeredWithin(box))
+                QTest::keyClick(box->focusWidget(), Qt::Key_Escape);
+        });
+        EXPECT_EQ(MessageDialog("Question?", mtConfirmation, r.buttons, 0), r.result) << r.name;
+    }
+}
+
+TEST_F(MessageBoxes, SystemBoxesAnswerBareAccessKeys)
+{
+    const struct {
+        const char* name;
+        UINT type;
+        Qt::Key key;
+        int result;
+    } rows[] = {
+        {"y", MB_YESNO, Qt::Key_Y, IDYES},
+        {"n", MB_YESNO, Qt::Key_N, IDNO},
+        {"r", MB_RETRYCANCEL, Qt::Key_R, IDRETRY},
+        {"i", MB_ABORTRETRYIGNORE, Qt::Key_I, IDIGNORE},
+    };
+    for (const auto& r : rows) {
+        ModalScript script;
+        script.then("MessageBox", [&](QWidget* box) {
+            QTest::keyClick(box->focusWidget(), r.key);
+            if (!answeredWithin(box))
+                box->close();
+        });
+        EXPECT_EQ(MessageBoxExA(nullptr, "Question?", "Update Utility", r.type, 0), r.result) << r.name;
+    }
 }

@@ -6,11 +6,14 @@
 #include "platform/mutex.h"
 #include "platform/system.h"
 #include "shell/TabfOneInstance.h"
+#include "support/ModalScript.h"
 #include "support/TempDir.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QClipboard>
 #include <QMessageBox>
+#include <QTest>
 #include <QTimer>
 #include <csignal>
 #include <gtest/gtest.h>
@@ -186,6 +189,25 @@ TEST_F(Guard, AnotherInstanceMeansMessageThenActivationThenTerminate)
     EXPECT_EQ(seen.text, utilityMessage);
     EXPECT_EQ(seen.icon, QMessageBox::Warning);
     EXPECT_EQ(seen.buttons, std::vector<std::string>{"OK"});
+}
+
+TEST_F(Guard, CtrlCInTheRunningMessageCopiesItAsTheMessageDialogDoes)
+{
+    auto holder = holdElsewhere("Update Utility.OneInstance.Default");
+    RecordingGuard guard(nullptr);
+    guard.SetShowMessage(true);
+    guard.SetMessage(utilityMessage);
+    QApplication::clipboard()->clear();
+    ModalScript script;
+    script.then("MessageBox", [](QWidget* box) {
+        QTest::keyClick(box->focusWidget(), Qt::Key_C, Qt::ControlModifier);
+        clickButton("OK")(box);
+    });
+    EXPECT_TRUE(guard.CheckPrevInstance());
+    EXPECT_TRUE(script.finished());
+    const std::string d = "---------------------------\r\n";
+    EXPECT_EQ(QApplication::clipboard()->text().toStdString(),
+              d + "Update Utility\r\n" + d + utilityMessage + "\r\n" + d + "OK   \r\n" + d);
 }
 
 TEST_F(Guard, TheDefaultMessageNamesTheTitle)

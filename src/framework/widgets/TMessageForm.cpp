@@ -3,6 +3,7 @@
 #include "framework/core/Exceptions.h"
 #include "framework/TApplication.h"
 #include "platform/desktop.h"
+#include "platform/keys.h"
 #include "platform/window.h"
 
 #include <QApplication>
@@ -14,6 +15,7 @@
 #include <QScreen>
 #include <algorithm>
 #include <array>
+#include <vector>
 
 namespace {
 
@@ -64,17 +66,6 @@ int mulDiv(int number, int numerator, int denominator)
 bool inSet(TMsgDlgButtons set, int ordinal)
 {
     return (set >> ordinal) & 1u;
-}
-
-std::string withoutAccelerator(const std::string& caption)
-{
-    std::string plain;
-    for (std::size_t i = 0; i < caption.size(); ++i) {
-        if (caption[i] == '&' && ++i == caption.size())
-            break;
-        plain += caption[i];
-    }
-    return plain;
 }
 
 // Draws exactly as the text was measured, so that the wrap falls where the size was computed.
@@ -243,12 +234,10 @@ void TMessageForm::keyPressEvent(QKeyEvent* event)
 
 std::string TMessageForm::ContentText() const
 {
-    const std::string divider = std::string(27, '-') + "\r\n";
-    std::string captions;
+    std::vector<std::string> captions;
     for (const QPushButton* button : findChildren<QPushButton*>(Qt::FindDirectChildrenOnly))
-        captions += withoutAccelerator(button->text().toStdString()) + "   ";
-    return divider + windowTitle().toStdString() + "\r\n" + divider + message_ + "\r\n" + divider + captions + "\r\n" +
-           divider;
+        captions.push_back(button->text().toStdString());
+    return wincompat::messageBoxText(windowTitle().toStdString(), message_, captions);
 }
 
 void TMessageForm::copyToClipboard()

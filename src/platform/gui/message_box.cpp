@@ -38,6 +38,20 @@ std::vector<BoxButton> buttonsFor(UINT type)
     }
 }
 
+// The system's captions, each with its access letter, whatever the toolkit's own would be.
+QString captionOf(int id)
+{
+    switch (id) {
+    case IDYES: return QStringLiteral("&Yes");
+    case IDNO: return QStringLiteral("&No");
+    case IDABORT: return QStringLiteral("&Abort");
+    case IDRETRY: return QStringLiteral("&Retry");
+    case IDIGNORE: return QStringLiteral("&Ignore");
+    case IDCANCEL: return QStringLiteral("Cancel");
+    default: return QStringLiteral("OK");
+    }
+}
+
 QMessageBox::Icon iconFor(UINT type)
 {
     switch (type & MB_ICONMASK) {
@@ -67,6 +81,7 @@ int MessageBoxExA(HWND owner, LPCSTR text, LPCSTR caption, UINT type, WORD)
     for (const BoxButton& choice : choices) {
         QPushButton* button = box.addButton(choice.button);
         button->setObjectName(QString::fromLatin1(choice.name));
+        button->setText(captionOf(choice.id));
         ids.emplace_back(button, choice.id);
     }
     const std::size_t defaultIndex = ((type & MB_DEFMASK) >> 8) < choices.size() ? (type & MB_DEFMASK) >> 8 : 0;

@@ -255,6 +255,22 @@ bool activate(Window window)
     return managed(c, root) ? askWindowManagerToActivate(c, root, window) : raiseAndFocus(c, window);
 }
 
+std::vector<std::uint8_t> keysDown()
+{
+    std::vector<std::uint8_t> out;
+    xcb_connection_t* c = connection();
+    if (c == nullptr)
+        return out;
+    std::unique_ptr<xcb_query_keymap_reply_t, decltype(&std::free)> reply(
+        xcb_query_keymap_reply(c, xcb_query_keymap(c), nullptr), &std::free);
+    if (reply == nullptr)
+        return out;
+    for (unsigned code = 0; code < 256; ++code)
+        if ((reply->keys[code / 8] >> (code % 8)) & 1u)
+            out.push_back(static_cast<std::uint8_t>(code));
+    return out;
+}
+
 #else
 
 bool available()
@@ -289,6 +305,10 @@ bool restore(Window)
 bool activate(Window)
 {
     return false;
+}
+std::vector<std::uint8_t> keysDown()
+{
+    return {};
 }
 
 #endif

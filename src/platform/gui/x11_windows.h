@@ -28,4 +28,7 @@ bool iconic(Window window);
 bool restore(Window window);
 bool activate(Window window);
 
+// The keycodes the server reports held down at this moment; none without a connection.
+std::vector<std::uint8_t> keysDown();
+
 } // namespace wincompat::gui::x11

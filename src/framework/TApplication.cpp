@@ -2,6 +2,7 @@
 
 #include "framework/ErrorBox.h"
 #include "framework/core/Exceptions.h"
+#include "platform/desktop.h"
 #include "platform/system.h"
 #include "platform/user.h"
 #include "platform/window.h"
@@ -16,6 +17,7 @@ TQtApplication::TQtApplication(int& argc, char** argv) : QApplication(argc, argv
                                {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
     QFont::insertSubstitutions(QStringLiteral("Arial"), {QStringLiteral("Liberation Sans")});
     wincompat::showFileOperationWindows();
+    wincompat::useClassicLook();
 }
 
 bool TQtApplication::notify(QObject* receiver, QEvent* event)

@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QPointer>
-#include <vector>
 
 std::string ErrorBoxText(const std::string& message)
 {
@@ -17,26 +16,17 @@ void ShowErrorBox(const std::string& text, const std::string& caption)
     QPointer<QWidget> active = QApplication::activeWindow();
     QPointer<QWidget> focused = QApplication::focusWidget();
 
-    std::vector<QPointer<QWidget>> disabled;
-    for (QWidget* window : QApplication::topLevelWidgets()) {
-        if (window->isVisible() && window->isEnabled()) {
-            window->setEnabled(false);
-            disabled.emplace_back(window);
-        }
-    }
-
     {
-        // Owned by no window of ours, so that disabling them leaves the box alone.
+        // Owned by no window of ours and modal for the whole application: the other windows take no
+        // input meanwhile but keep their look, as they do behind the platform's own box.
         QMessageBox box(QMessageBox::Critical, QString::fromStdString(caption), QString::fromStdString(text),
                         QMessageBox::Ok);
         box.setObjectName(QStringLiteral("ErrorBox"));
         box.setTextFormat(Qt::PlainText);
+        box.setWindowModality(Qt::ApplicationModal);
         box.exec();
     }
 
-    for (const auto& window : disabled)
-        if (window != nullptr)
-            window->setEnabled(true);
     if (active != nullptr && active->isVisible()) {
         active->activateWindow();
         if (focused != nullptr && focused->window() == active)

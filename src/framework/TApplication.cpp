@@ -3,6 +3,7 @@
 #include "framework/ErrorBox.h"
 #include "framework/core/Exceptions.h"
 #include "platform/keys.h"
+#include "platform/desktop.h"
 #include "platform/system.h"
 #include "platform/user.h"
 #include "platform/window.h"
@@ -18,6 +19,7 @@ TQtApplication::TQtApplication(int& argc, char** argv) : QApplication(argc, argv
     QFont::insertSubstitutions(QStringLiteral("Arial"), {QStringLiteral("Liberation Sans")});
     wincompat::showFileOperationWindows();
     wincompat::answerFreshKeysOnly();
+    wincompat::useClassicLook();
 }
 
 bool TQtApplication::notify(QObject* receiver, QEvent* event)

@@ -24,6 +24,11 @@ namespace wincompat {
 QFont messageFont();
 // The stock icon of that resource number (IDI_*), 32 x 32 pixels; a null pixmap for any other.
 QPixmap stockIcon(int id);
+// Gives every window of the application the desktop's classic 3-D look: its style, system colours and
+// message-box icons. A GUI program calls it once at start.
+void useClassicLook();
+// The width a window needs for its title bar to show `caption` whole.
+int captionWidth(const QString& caption);
 // Replaces the clipboard's content with plain 8-bit text; false when the clipboard cannot be opened.
 bool setClipboardText(HWND owner, const std::string& text);
 } // namespace wincompat

@@ -341,3 +341,20 @@ TEST_F(Window, DisabledCaptionIsGreyWithItsLightCopy)
     EXPECT_EQ(BoxOf(disabled, shadow), enabledInk);
     EXPECT_EQ(BoxOf(disabled, white), enabledInk.translated(1, 1));
 }
+
+TEST_F(Window, ALongCaptionKeepsClearOfTheFocusRectangle)
+{
+    // The window's widest button caption, in a button of the window's size.
+    auto* button = add<TLMDButton>({20, 20, 125, 29}, QStringLiteral("Check for New Version"));
+    show();
+    button->setFocus();
+    const QImage image = shot(button);
+    // The dotted rectangle runs 4 pixels inside the edges: columns 4 and 120, rows 4 and 24.
+    ASSERT_EQ(QColor(image.pixel(4, 4)), black);
+    ASSERT_EQ(QColor(image.pixel(120, 24)), black);
+    const QRect ink = BoxOf(image.copy(5, 5, 115, 19), black).translated(5, 5);
+    ASSERT_FALSE(ink.isEmpty());
+    EXPECT_GE(ink.left() - 4, 3) << "at least two face pixels between the dots and the caption";
+    EXPECT_GE(120 - ink.right(), 3);
+    EXPECT_LE(std::abs((ink.left() - 4) - (120 - ink.right())), 3) << "still centred, but for the letters' own sides";
+}

@@ -1,5 +1,5 @@
-// The message loop's error box: its text, caption and icon, the windows it disables and restores,
-// and the silent abort.
+// The message loop's error box: its text, caption and icon, the windows it blocks without greying
+// them, and the silent abort.
 #include "framework/ErrorBox.h"
 #include "framework/core/Exceptions.h"
 #include "framework/TApplication.h"
@@ -103,7 +103,7 @@ TEST_F(ErrorBoxes, SilentAbortShowsNothing)
     EXPECT_TRUE(script.seen().empty());
 }
 
-TEST_F(ErrorBoxes, OtherWindowsAreDisabledMeanwhileAndTheActiveOneGetsItsFocusBack)
+TEST_F(ErrorBoxes, OtherWindowsTakeNoInputMeanwhileKeepTheirLookAndTheActiveOneGetsItsFocusBack)
 {
     QWidget first, second;
     auto* firstEdit = new QLineEdit(&first);
@@ -122,22 +122,29 @@ TEST_F(ErrorBoxes, OtherWindowsAreDisabledMeanwhileAndTheActiveOneGetsItsFocusBa
     bottom->setFocus();
     QTRY_VERIFY_WITH_TIMEOUT(QApplication::activeWindow() == &second, 5000);
     QTRY_VERIFY_WITH_TIMEOUT(QApplication::focusWidget() == bottom, 5000);
+    // The window that is not active: no caret blinks in it, so its look is the same from grab to grab.
+    const QImage firstBefore = first.grab().toImage();
 
-    bool firstEnabled = true, secondEnabled = true, boxEnabled = false;
+    bool firstEnabled = false, secondEnabled = false, boxEnabled = false, blocksAll = false;
+    QImage firstDuring;
     ModalScript script;
     script.then("ErrorBox", [&](QWidget* box) {
         firstEnabled = first.isEnabled();
         secondEnabled = second.isEnabled();
         boxEnabled = box->isEnabled();
+        blocksAll = QApplication::activeModalWidget() == box && box->windowModality() == Qt::ApplicationModal;
+        firstDuring = first.grab().toImage();
         clickButton("OK")(box);
         // Something else takes the activation as the box closes; it is handed back all the same.
         QApplication::setActiveWindow(&first);
     });
     raiseFromHandler(Exception("Disk full"));
     QTRY_VERIFY_WITH_TIMEOUT(script.finished(), 5000);
-    EXPECT_FALSE(firstEnabled);
-    EXPECT_FALSE(secondEnabled);
+    EXPECT_TRUE(blocksAll);
+    EXPECT_TRUE(firstEnabled);
+    EXPECT_TRUE(secondEnabled);
     EXPECT_TRUE(boxEnabled);
+    EXPECT_EQ(firstDuring, firstBefore);
     EXPECT_TRUE(first.isEnabled());
     EXPECT_TRUE(second.isEnabled());
     QTRY_COMPARE_WITH_TIMEOUT(QApplication::activeWindow(), &second, 5000);

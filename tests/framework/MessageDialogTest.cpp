@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QKeyEvent>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
@@ -134,7 +135,7 @@ TEST_F(MessageBoxes, LongTextWrapsWithinHalfTheScreen)
     EXPECT_EQ(form.width(), label->width() + m.hSpacing() + 32 + 2 * m.hMargin());
 }
 
-TEST_F(MessageBoxes, ShortPlainTextGetsTheButtonRowsWidthAndNoIcon)
+TEST_F(MessageBoxes, ShortPlainTextGetsItsCaptionsWidthAndNoIcon)
 {
     TMessageForm form("Hi", mtCustom, mbOKSet);
     const Measures m = measuresOf(form.font());
@@ -146,8 +147,12 @@ TEST_F(MessageBoxes, ShortPlainTextGetsTheButtonRowsWidthAndNoIcon)
     auto buttons = buttonsOf(form);
     ASSERT_EQ(buttons.size(), 1u);
     EXPECT_EQ(buttons[0]->objectName(), "OK");
-    EXPECT_EQ(form.width(), m.minButtonWidth() + 2 * m.hMargin());
-    EXPECT_EQ(buttons[0]->x(), m.hMargin());
+    // Wider than the button row and margins: the title bar shows "Update Utility" whole beside the
+    // window's icon and three title-bar buttons of 16 pixels each, and 16 more for the gaps between them.
+    QFont bold = QApplication::font();
+    bold.setBold(true);
+    EXPECT_GE(form.width(), QFontMetrics(bold).horizontalAdvance("Update Utility") + 5 * 16);
+    EXPECT_EQ(buttons[0]->x(), (form.width() - m.minButtonWidth()) / 2);
     EXPECT_EQ(buttons[0]->y(), label->height() + m.vMargin() + m.vSpacing())
         << "no icon: the block is the text's height";
     EXPECT_LT(buttons[0]->y(), 32 + m.vMargin());

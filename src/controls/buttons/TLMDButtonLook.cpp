@@ -8,6 +8,7 @@
 
 #include <QPainter>
 #include <QWidget>
+#include <algorithm>
 
 TLMDButtonLook::TLMDButtonLook(std::function<void()> changed) : changed_(std::move(changed))
 {
@@ -103,9 +104,33 @@ void TLMDButtonLook::Place(const QRect& content, const QString& caption, const Q
     layout_.Place(content, glyph_.CellSize(), text, glyphAt, captionAt);
 }
 
-void TLMDButtonLook::DrawContent(QPainter& painter, const QRect& content, TLMDButtonState state, const QString& caption,
-                                 const QFont& font, const QColor& face)
+QFont TLMDButtonLook::CaptionFont(const QRect& content, const QString& caption, const QFont& font) const
 {
+    // The window's bitmap face is drawn in a wider substitute, which would bring a long caption up to
+    // a focused button's dotted rectangle on the content's sides: such a caption keeps this margin,
+    // its letters closed up by at most a pixel each.
+    constexpr int margin = 4;
+    constexpr qreal tightest = -1.0;
+    if (!useCaption_ || multiLine_ || caption.size() < 2)
+        return font;
+    QRect m(0, 0, content.width(), 0);
+    MeasureTextLayout(font, caption, m, DT_SINGLELINE);
+    int room = content.width() - 2 * margin - EffectRoom(fontFX_);
+    const QSize glyph = glyph_.CellSize();
+    if (!glyph.isEmpty() && layout_.AlignText2Glyph() <= taRightTop) // glyph beside the caption
+        room -= glyph.width() + layout_.Spacing();
+    if (m.width() <= room)
+        return font;
+    QFont closer = font;
+    const qreal spacing = -static_cast<qreal>(m.width() - room) / static_cast<qreal>(caption.size() - 1);
+    closer.setLetterSpacing(QFont::AbsoluteSpacing, std::max(spacing, tightest));
+    return closer;
+}
+
+void TLMDButtonLook::DrawContent(QPainter& painter, const QRect& content, TLMDButtonState state, const QString& caption,
+                                 const QFont& buttonFont, const QColor& face)
+{
+    const QFont font = CaptionFont(content, caption, buttonFont);
     QRect glyphAt, captionAt;
     Place(content, caption, font, glyphAt, captionAt);
     if (!glyph_.Empty())

@@ -67,6 +67,10 @@ public:
     // Where glyph and caption go in the content rectangle.
     void Place(const QRect& content, const QString& caption, const QFont& font, QRect& glyphAt, QRect& captionAt) const;
 
+    // The font the caption is drawn in: the button's own, its letters drawn closer together when a
+    // single-line caption would otherwise come nearer to the content's sides than a clear margin.
+    QFont CaptionFont(const QRect& content, const QString& caption, const QFont& font) const;
+
     // Stored properties both buttons have; false for others.
     bool ReadProperty(const std::string& name, const std::string& value);
 

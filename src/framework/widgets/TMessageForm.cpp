@@ -149,7 +149,9 @@ void TMessageForm::layOut(TMsgDlgType type, TMsgDlgButtons buttons)
         blockHeight = std::max(blockHeight, 32);
     }
     const int rowWidth = buttonCount > 0 ? buttonCount * buttonWidth + (buttonCount - 1) * buttonSpacing : 0;
-    const int clientWidth = std::max(blockWidth, rowWidth) + 2 * hMargin;
+    // Never narrower than its title bar needs to show the caption whole.
+    const int clientWidth =
+        std::max(std::max(blockWidth, rowWidth) + 2 * hMargin, wincompat::captionWidth(windowTitle()));
     const int clientHeight = blockHeight + buttonHeight + vSpacing + 2 * vMargin;
     setFixedSize(clientWidth, clientHeight);
 

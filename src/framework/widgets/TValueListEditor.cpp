@@ -42,7 +42,9 @@ TValueListEditor::TValueListEditor(TComponent* owner, QWidget* parent) : QTableW
     verticalHeader()->setMinimumSectionSize(1);
     verticalHeader()->setDefaultSectionSize(Scaled(18));
     setShowGrid(true);
-    setFrameShape(QFrame::Panel);
+    // The classic two-pixel client edge: shadow and dark shadow above and left, highlight and 3-D
+    // light below and right.
+    setFrameShape(QFrame::WinPanel);
     setFrameShadow(QFrame::Sunken);
     // The current cell is shown by its editor, not by a highlight.
     setSelectionMode(QAbstractItemView::NoSelection);

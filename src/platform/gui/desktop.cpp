@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QStyle>
 
 namespace {
 HWND clipboardOwner = nullptr;
@@ -46,22 +45,6 @@ QFont messageFont()
         font.setPointSize(8);
     }
     return font;
-}
-
-QPixmap stockIcon(int id)
-{
-    QStyle::StandardPixmap which;
-    switch (id) {
-    case IDI_HAND: which = QStyle::SP_MessageBoxCritical; break;
-    case IDI_QUESTION: which = QStyle::SP_MessageBoxQuestion; break;
-    case IDI_EXCLAMATION: which = QStyle::SP_MessageBoxWarning; break;
-    case IDI_ASTERISK: which = QStyle::SP_MessageBoxInformation; break;
-    default: return {};
-    }
-    QPixmap pixmap = QApplication::style()->standardIcon(which).pixmap(32, 32);
-    if (pixmap.size() != QSize(32, 32)) // an icon theme without that size: scaled, never cut
-        pixmap = pixmap.scaled(32, 32, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-    return pixmap;
 }
 
 bool setClipboardText(HWND owner, const std::string& text)

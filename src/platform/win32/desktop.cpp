@@ -28,6 +28,17 @@ QPixmap stockIcon(int id)
     return QPixmap::fromImage(QImage::fromHICON(icon)).scaled(32, 32, Qt::KeepAspectRatio, Qt::SmoothTransformation);
 }
 
+void useClassicLook()
+{
+    // The system draws its own windows, in whichever look the user chose.
+}
+
+int captionWidth(const QString&)
+{
+    // The system sizes its own title bars.
+    return 0;
+}
+
 bool setClipboardText(HWND owner, const std::string& text)
 {
     if (!OpenClipboard(owner))

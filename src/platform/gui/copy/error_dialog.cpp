@@ -1,11 +1,11 @@
 #include "platform/gui/copy/error_dialog.h"
 
+#include "platform/desktop.h"
 #include "platform/system.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QStyle>
 #include <QVBoxLayout>
 
 namespace wincompat::gui {
@@ -30,11 +30,12 @@ ErrorDialog::ErrorDialog(QWidget* parent, const fileop::JobFailure& failure) : Q
     setObjectName(kObjectName);
     setWindowTitle(tr("Error Copying File or Folder"));
     setModal(true);
+    setMinimumWidth(captionWidth(windowTitle()));
 
     auto* layout = new QVBoxLayout(this);
     auto* row = new QHBoxLayout;
     auto* icon = new QLabel(this);
-    icon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxCritical).pixmap(32, 32));
+    icon->setPixmap(stockIcon(IDI_HAND));
     row->addWidget(icon, 0, Qt::AlignTop);
     auto* text = new QLabel(message(failure), this);
     text->setObjectName("message");

@@ -1,5 +1,7 @@
 #include "platform/gui/copy/progress_dialog.h"
 
+#include "platform/desktop.h"
+
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -7,6 +9,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace wincompat::gui {
 
@@ -17,7 +20,7 @@ ProgressDialog::ProgressDialog(QWidget* owner, const QString& title, bool simple
     setWindowTitle(title);
     // Modal for the window that asked, as the shell's progress window is; without one, for the application.
     setWindowModality(owner ? Qt::WindowModal : Qt::ApplicationModal);
-    setMinimumWidth(420);
+    setMinimumWidth(std::max(420, captionWidth(title)));
 
     auto* layout = new QVBoxLayout(this);
     file_ = new QLabel(this);

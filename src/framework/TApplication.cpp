@@ -2,8 +2,8 @@
 
 #include "framework/ErrorBox.h"
 #include "framework/core/Exceptions.h"
-#include "platform/keys.h"
 #include "platform/desktop.h"
+#include "platform/keys.h"
 #include "platform/system.h"
 #include "platform/user.h"
 #include "platform/window.h"

@@ -4,8 +4,10 @@
 #include "platform/fileop/keep/keep_journal.h"
 #include "platform/fileop/keep/keep_undo.h"
 #include "platform/fileop/phases/copy_paths.h"
+#include "platform/fileop/task_pool.h"
 #include "platform/system.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
@@ -53,9 +55,18 @@ DWORD removeKeepFolder(const std::string& path)
         while (dirent* e = ::readdir(d.get()))
             if (!isDots(e->d_name))
                 names.emplace_back(e->d_name);
-    for (const std::string& name : names)
-        if (name != kJournalName)
-            ::unlinkat(fd.get(), name.c_str(), 0);
+    // Each removal frees a replaced file's blocks, which keeps the disk busy one file at a time;
+    // several threads let those waits overlap.
+    {
+        TaskPool pool(TaskPool::suitableThreads());
+        constexpr std::size_t kBatch = 64;
+        for (std::size_t from = 0; from < names.size(); from += kBatch)
+            pool.submit([&, from] {
+                for (std::size_t i = from; i < std::min(names.size(), from + kBatch); ++i)
+                    if (names[i] != kJournalName)
+                        ::unlinkat(fd.get(), names[i].c_str(), 0);
+            });
+    }
     // The journal goes last: until then the folder still says what it holds.
     ::unlinkat(fd.get(), kJournalName, 0);
     fd.reset();

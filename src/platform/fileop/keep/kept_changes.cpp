@@ -24,6 +24,12 @@ FileAttributes attributesOf(const struct stat& st)
     return a;
 }
 
+bool syncFolder(const std::string& path)
+{
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    return fd && ::fsync(fd.get()) == 0;
+}
+
 bool sameName(const std::string& a, const std::string& b) { return ::strcasecmp(a.c_str(), b.c_str()) == 0; }
 
 int openPlanned(const PlannedFolder& folder)
@@ -80,8 +86,9 @@ bool KeptChanges::begin()
         keepDev_ = st.st_dev;
     if (pendingFd_)
         error = appendJournal(pendingFd_.get(), lines, true);
-    // The pending folder must itself survive a crash, or its journal would be lost with it.
-    if (error == ERROR_SUCCESS && (::fsync(rootFd.get()) != 0 || ::syncfs(rootFd.get()) != 0))
+    // The pending folder must itself survive a crash, or its journal would be lost with it: the
+    // entries that lead to it are synced, the keep root's and the destination's.
+    if (error == ERROR_SUCCESS && (::fsync(rootFd.get()) != 0 || !syncFolder(folderOf(root_))))
         error = errorFromErrno(errno);
     if (error != ERROR_SUCCESS) {
         pendingFd_.reset();

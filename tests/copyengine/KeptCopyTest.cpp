@@ -5,6 +5,7 @@
 
 #include "platform/keptcopy.h"
 #include "support/CopyCallsFault.h"
+#include "support/Prerequisite.h"
 
 #include <atomic>
 #include <cerrno>
@@ -354,4 +355,39 @@ TEST(KeptCopy, AKeepFolderOrJournalAnotherUserCouldHavePlantedIsRefusedAndNothin
         EXPECT_EQ(readFile(t / "outside" / "victim"), "not the program's");
         EXPECT_NE(runKept(t / "u", t / "p"), 0) << "nor a new copy started over it";
     }
+}
+
+// A folder of the program reached through a link onto another file system (the shop's data disk):
+// its replaced files cannot be linked into the keep folder, so they are kept beside themselves, and
+// are put back from there by a failure and by a rollback alike.
+TEST(KeptCopy, FilesOnAnotherFileSystemAreKeptBesideThemselves)
+{
+    REQUIRE_PREREQUISITE(isRoot(), "needs root to mount a second file system");
+    TempDir t;
+    ScopedTmpfs disk(t / "disk", "size=4m");
+    ASSERT_TRUE(disk.mounted()) << "cannot mount tmpfs";
+    makeInstall(t / "u", t / "p");
+    writeWithTime(t / "disk" / "data" / "tax.cfg", "old tax", 1000000000);
+    writeWithTime(t / "u" / "data" / "tax.cfg", "new tax", 1500000000);
+    fs::create_directory_symlink(t / "disk" / "data", t / "p" / "data");
+    const std::string root = (t / "p" / ".keep").string();
+    const auto before = snapshot(t / "disk");
+
+    {
+        ScopedFault fault(Call::Syncfs, 3); // the last sync, once per file system: the second one's
+        EXPECT_NE(runKept(t / "u", t / "p"), 0);
+    }
+    EXPECT_EQ(snapshot(t / "disk"), before);
+
+    ASSERT_EQ(runKept(t / "u", t / "p"), 0);
+    ASSERT_EQ(wincompat::completeKeptCopy(root), 0u);
+    EXPECT_EQ(readFile(t / "disk" / "data" / "tax.cfg"), "new tax");
+    int besides = 0;
+    for (const auto& e : fs::directory_iterator(t / "disk" / "data"))
+        besides += e.path().filename().string().rfind(".wincompat-kept-", 0) == 0 ? 1 : 0;
+    EXPECT_EQ(besides, 1) << "the old tax.cfg, kept on its own disk";
+    KeptCopyOutcome outcome;
+    ASSERT_EQ(wincompat::rollBackKeptCopy(root, false, outcome), 0u) << outcome.failedPath;
+    EXPECT_EQ(snapshot(t / "disk"), before) << "put back, and nothing kept beside it any more";
+    EXPECT_EQ(readFile(t / "p" / "Tallyrune.exe"), "old program");
 }

@@ -46,7 +46,8 @@ bool hasKeptCopy(const std::string& keepRoot);
 
 // Puts back what the previous copy replaced and removes what it added. A file the copy wrote that
 // has changed since refuses the rollback with ERROR_INVALID_DATA (outcome.failedPath names it, failedReason says why),
-// unless `force`. The kept copy is gone afterwards.
+// unless `force`; so does a kept file that is gone (ERROR_FILE_NOT_FOUND), whose new file then stays
+// even when forced. The kept copy is gone afterwards.
 DWORD rollBackKeptCopy(const std::string& keepRoot, bool force, KeptCopyOutcome& outcome);
 
 // A few lines of the caller's own kept with the copy (what to restore besides the files): written

@@ -240,6 +240,25 @@ TEST(KeptCopy, RollbackRefusesAFileChangedSinceUnlessForced)
     EXPECT_EQ(readFile(t / "p" / "Tallyrune.exe"), "old program");
 }
 
+TEST(KeptCopy, RollbackRefusesWhenAKeptFileIsGoneAndForcedKeepsItsNewFile)
+{
+    TempDir t;
+    makeInstall(t / "u", t / "p");
+    const std::string root = (t / "p" / ".keep").string();
+    ASSERT_EQ(runKept(t / "u", t / "p"), 0);
+    ASSERT_EQ(wincompat::completeKeptCopy(root), 0u);
+    const fs::path lost = t / "p" / ".keep" / "previous" / "0"; // the first kept: Tallyrune.exe's
+    ASSERT_TRUE(fs::remove(lost));
+    KeptCopyOutcome outcome;
+    EXPECT_EQ(wincompat::rollBackKeptCopy(root, false, outcome), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(outcome.failedPath, lost.string());
+    EXPECT_EQ(readFile(t / "p" / "lib" / "m0.so"), "new 0") << "refused before anything moved";
+
+    EXPECT_EQ(wincompat::rollBackKeptCopy(root, true, outcome), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(readFile(t / "p" / "Tallyrune.exe"), "new program") << "the only version there is stays";
+    EXPECT_EQ(readFile(t / "p" / "lib" / "m0.so"), "old 0");
+}
+
 TEST(KeptCopy, TheNextCompletedCopyReplacesTheKeptOne)
 {
     TempDir t;
@@ -325,6 +344,8 @@ TEST(KeptCopy, AKeepFolderOrJournalAnotherUserCouldHavePlantedIsRefusedAndNothin
     const Plant plants[] = {
         {"a keep folder others may write",
          [](const fs::path& keep, const fs::path&) { ::chmod(keep.c_str(), 0777); }},
+        {"a pending folder its group may write",
+         [](const fs::path& keep, const fs::path&) { ::chmod((keep / "pending").c_str(), 0770); }},
         {"a pending folder that is a link",
          [](const fs::path& keep, const fs::path& outside) {
              fs::rename(keep / "pending", outside / "moved");

@@ -32,7 +32,7 @@ UniqueFd openKeepFolder(const std::string& path, bool create, DWORD& error)
     // Someone else's folder, or one others may write, could hold a journal that puts their files in
     // place of the program's.
     struct stat st;
-    if (::fstat(fd.get(), &st) != 0 || (st.st_uid != ::geteuid() && st.st_uid != 0) || (st.st_mode & 002) != 0) {
+    if (::fstat(fd.get(), &st) != 0 || (st.st_uid != ::geteuid() && st.st_uid != 0) || (st.st_mode & 022) != 0) {
         error = ERROR_ACCESS_DENIED;
         return {};
     }

@@ -67,6 +67,14 @@ std::string changedSinceWritten(const KeepJournal& journal)
     return {};
 }
 
+std::string keptFileMissing(const KeepJournal& journal)
+{
+    for (const JournalEntry& e : journal.entries)
+        if (e.kind == JournalEntry::Kind::Replaced && !exists(e.kept))
+            return e.kept;
+    return {};
+}
+
 DWORD undoFiles(const KeepJournal& journal, bool force, KeptCopyOutcome& outcome)
 {
     DWORD first = ERROR_SUCCESS;
@@ -88,9 +96,9 @@ DWORD undoFiles(const KeepJournal& journal, bool force, KeptCopyOutcome& outcome
                 break;
             }
             // Never kept. While a copy is unfinished that means the target was gone by then, so the new
-            // file was an addition; in a completed copy the old file has been lost since, and the
-            // new one is all there is unless the rollback is forced.
-            if (journal.complete && !force) {
+            // file was an addition; in a completed copy the old file has been lost since, and the new
+            // one, all there is, stays.
+            if (journal.complete) {
                 ++outcome.failed;
                 if (first == ERROR_SUCCESS) {
                     first = ERROR_FILE_NOT_FOUND;

@@ -11,6 +11,9 @@ namespace wincompat::fileop {
 // empty when there is none.
 std::string changedSinceWritten(const KeepJournal& journal);
 
+// The first replaced file whose kept old version is gone, or empty when every one is there.
+std::string keptFileMissing(const KeepJournal& journal);
+
 // Undoes the journal's files; with `force`, also files changed since the copy wrote them. Carries
 // on past a failure and returns the first one's code (outcome names its path).
 DWORD undoFiles(const KeepJournal& journal, bool force, KeptCopyOutcome& outcome);

@@ -110,6 +110,12 @@ DWORD rollBackKeptCopy(const std::string& keepRoot, bool force, KeptCopyOutcome&
     if (error = readJournal(previous.get(), keepPath(keepRoot, kPrevious), journal); error != ERROR_SUCCESS)
         return outcome.failedPath = keepPath(keepRoot, kPrevious), error;
     previous.reset();
+    // Refused before anything moves: a rollback that stopped half way would leave a mix.
+    if (std::string missing = keptFileMissing(journal); !missing.empty() && !force) {
+        outcome.failedPath = missing;
+        outcome.failedReason = "the previous version of a file is no longer kept";
+        return ERROR_FILE_NOT_FOUND;
+    }
     if (!force) {
         if (std::string changed = changedSinceWritten(journal); !changed.empty()) {
             outcome.failedPath = changed;

@@ -90,7 +90,7 @@ bool confirmed(const std::string& folder)
         std::fputc('\n', stderr);
         return false;
     }
-    return answer == "y" || answer == "Y" || answer == "yes" || answer == "Yes" || answer == "YES";
+    return IsYesAnswer(answer);
 }
 
 } // namespace

@@ -100,3 +100,8 @@ JsonLine VersionListingJson(const VersionListing& panel)
         object.Add(row.Key, JsonText(panel.Values(row.Key)));
     return object;
 }
+
+bool IsYesAnswer(const std::string& answer)
+{
+    return answer == "y" || answer == "Y" || answer == "yes" || answer == "Yes" || answer == "YES";
+}

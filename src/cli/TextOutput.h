@@ -32,5 +32,7 @@ private:
 
 // One value per line: control characters shown as \xHH.
 std::string PlainText(const std::string& raw);
+// Whether an answer typed at a [y/N] prompt means Yes.
+bool IsYesAnswer(const std::string& answer);
 // A version panel as a JSON object of its four rows, in their order.
 JsonLine VersionListingJson(const VersionListing& panel);

@@ -89,7 +89,7 @@ public:
             std::fputc('\n', stderr);
             return mrCancel; // the end of input answers nothing, as a closed box does
         }
-        return answer == "y" || answer == "Y" || answer == "yes" || answer == "Yes" || answer == "YES" ? mrYes : mrNo;
+        return IsYesAnswer(answer) ? mrYes : mrNo;
     }
     void Inform(const std::string& notice) override { std::fprintf(stderr, "%s\n", PlainText(notice).c_str()); }
     void ShowError(const std::string& message) override

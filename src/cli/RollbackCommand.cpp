@@ -33,6 +33,7 @@ const char usageText[] =
     "                        tallyrune-update that stands next to this program, else the\n"
     "                        current folder\n"
     "\n"
+    "The settings are read from the registry below $WINCOMPAT_ROOT, or /var/lib/wincompat.\n"
     "Exit status: 0 taken back; 1 it failed; 2 usage error, nothing to take back, or a file has\n"
     "changed since the update (without --force); 3 answered No; 4 another update or rollback of\n"
     "the folder is running; 5 the files are back but\n"

@@ -44,6 +44,7 @@ const char usageText[] =
     "\n"
     "Without --yes or --if-needed the questions are asked on the terminal; without a terminal, one\n"
     "of them is needed.\n"
+    "The settings are read from the registry below $WINCOMPAT_ROOT, or /var/lib/wincompat.\n"
     "Exit status: 0 updated and recorded; 1 not completed (the program folder is as before) or the\n"
     "settings could not be read; 2 usage error, no terminal to ask on, or the folders were refused;\n"
     "3 a question was answered No, or no update was needed; 4 another update of the folder is\n"

@@ -1,6 +1,7 @@
 // verinfo: what the update utility's version panels would read from each file.
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
+#include "cli/ReadableFile.h"
 #include "cli/TextOutput.h"
 
 #include "framework/core/Exceptions.h"
@@ -13,7 +14,17 @@
 #include <vector>
 
 namespace {
-const char usageText[] = "Usage: tallyrune-updatectl verinfo [--json] FILE...\n";
+const char usageText[] =
+    "Usage: tallyrune-updatectl verinfo [--json] FILE...\n"
+    "\n"
+    "Shows what the update utility's version reader reads from each FILE: the four numbers and the\n"
+    "date of the fixed part, and the ten strings, one NAME=VALUE per line and a blank line between\n"
+    "files. A file without version information shows empty values.\n"
+    "\n"
+    "  --json  one JSON object for one FILE; a JSON array of them, in the order given, for several\n"
+    "\n"
+    "Exit status: 0 every file read; 1 a file is missing or cannot be read (the others are still\n"
+    "shown); 2 usage error.\n";
 
 struct Field {
     std::string name;
@@ -54,14 +65,25 @@ std::vector<Field> fieldsOf(const TSMVersionInfo& info)
     return f;
 }
 
-// One object per file and line, the file first.
+// One object per file, the file first.
 std::string jsonFields(const std::string& file, const std::vector<Field>& fields)
 {
     JsonLine object(JsonLayout::Tight);
     object.Add("file", JsonText(file));
     for (const Field& f : fields)
         object.Add(f.name, f.isText ? JsonText(f.text) : jsonNumber(f.number, f.integral));
-    return object.Text() + "\n";
+    return object.Text();
+}
+
+// Several files make one document that a JSON reader takes whole.
+std::string jsonDocument(const std::vector<std::string>& objects, bool several)
+{
+    if (!several)
+        return objects.empty() ? std::string() : objects.front() + "\n";
+    std::string out = "[";
+    for (std::size_t i = 0; i < objects.size(); ++i)
+        out += (i == 0 ? "" : ",\n ") + objects[i];
+    return out + "]\n";
 }
 
 std::string plainFields(const std::vector<Field>& fields)
@@ -106,21 +128,35 @@ int RunVerinfoCommand(const CommandArgs& args)
         return *ended;
     int status = 0;
     bool first = true;
+    std::vector<std::string> objects;
+    const auto refuse = [&](const std::string& file, const std::string& reason) {
+        std::fprintf(stderr, "tallyrune-updatectl verinfo: %s: %s\n", PlainText(file).c_str(),
+                     PlainText(reason).c_str());
+        status = 1;
+    };
     for (const std::string& file : files) {
+        if (const std::optional<std::string> reason = UnreadableFileReason(file)) {
+            refuse(file, *reason);
+            continue;
+        }
         TSMVersionInfo info(nullptr);
         try {
             info.SetFileName(file);
         } catch (const EOSError& e) {
-            std::fprintf(stderr, "tallyrune-updatectl verinfo: %s: %s\n", PlainText(file).c_str(),
-                         PlainText(e.Message()).c_str());
-            status = 1;
+            refuse(file, e.Message());
             continue;
         }
         const std::vector<Field> fields = fieldsOf(info);
-        const std::string out = json ? jsonFields(file, fields) : (first ? "" : "\n") + plainFields(fields);
+        if (json) {
+            objects.push_back(jsonFields(file, fields));
+            continue;
+        }
+        const std::string out = (first ? "" : "\n") + plainFields(fields);
         first = false;
         std::fputs(out.c_str(), stdout);
     }
+    if (json)
+        std::fputs(jsonDocument(objects, files.size() > 1).c_str(), stdout);
     std::fflush(stdout);
     return status;
 }

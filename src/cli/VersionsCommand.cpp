@@ -1,6 +1,7 @@
 // versions: what the utility's two version panels would show, computed by the panels' own code.
 #include "cli/Commands.h"
 #include "cli/ProgramFolderOption.h"
+#include "cli/ReadableFile.h"
 #include "cli/TextOutput.h"
 #include "platform/system.h"
 #include "update/VersionPanels.h"
@@ -23,7 +24,9 @@ const char usageText[] =
     "  --json                one JSON object: \"current\", \"update\", \"update_colour\" (green when the\n"
     "                        update copy names its product, else red) and \"update_file\"\n"
     "\n"
-    "Exit status: 0 shown, 1 the settings or a file could not be read, 2 usage error.\n";
+    "The settings are read from the registry below $WINCOMPAT_ROOT, or /var/lib/wincompat.\n"
+    "Exit status: 0 shown; 1 the settings could not be read, or a Tallyrune.exe is missing or cannot\n"
+    "be read (the panels are still shown, the reason on standard error); 2 usage error.\n";
 
 int usageError(const std::string& message)
 {
@@ -62,8 +65,9 @@ int RunVersionsCommand(const CommandArgs& args)
         return *status;
 
     VersionPanelsReading reading;
+    const UtilityPlace place = UtilityInstalledIn(programFolder.Folder());
     try {
-        reading = ReadVersionPanels(UtilityInstalledIn(programFolder.Folder()));
+        reading = ReadVersionPanels(place);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "tallyrune-updatectl versions: %s\n", PlainText(e.what()).c_str());
         return 1;
@@ -73,5 +77,14 @@ int RunVersionsCommand(const CommandArgs& args)
                                                      plainBlock("Update Program Version", reading.Update);
     std::fputs(out.c_str(), stdout);
     std::fflush(stdout);
-    return 0;
+    // The panels show "Not Available" alike for a missing file and for one without version
+    // information; a script is told which files were not there to read.
+    int status = 0;
+    for (const std::string& file : {place.CurrentFile, reading.UpdateFile})
+        if (const std::optional<std::string> reason = UnreadableFileReason(file)) {
+            std::fprintf(stderr, "tallyrune-updatectl versions: %s: %s\n", PlainText(file).c_str(),
+                         PlainText(*reason).c_str());
+            status = 1;
+        }
+    return status;
 }

@@ -63,3 +63,56 @@ TEST(Updatectl, LoadsNoDisplayLibrary)
                                 "libxkbcommon", "libfontconfig", "libfreetype"})
         EXPECT_FALSE(libraries.contains(QLatin1String(display))) << display << " in\n" << libraries.toStdString();
 }
+
+// Every command answers for itself the way an administrator tries first, and says where the
+// settings it reads live.
+TEST(Updatectl, EveryCommandHelpsItself)
+{
+    const struct {
+        QStringList args;
+        std::string firstLine;
+        bool namesRoot;
+    } cases[] = {
+        {{"--help"}, "Usage: tallyrune-updatectl COMMAND [ARGS...]", true},
+        {{"-h"}, "Usage: tallyrune-updatectl COMMAND [ARGS...]", true},
+        {{"reg", "--help"}, "tallyrune-updatectl reg OPERATION [PARAMETERS]", true},
+        {{"reg", "-h"}, "tallyrune-updatectl reg OPERATION [PARAMETERS]", true},
+        {{"reg", "/?"}, "tallyrune-updatectl reg OPERATION [PARAMETERS]", true},
+        {{"reg", "add", "--help"},
+         "tallyrune-updatectl reg add KEY [/v NAME | /ve] [/t TYPE] [/s SEPARATOR] [/d DATA] [/f]",
+         false},
+        {{"copy", "-h"}, "Usage: tallyrune-updatectl copy [--title TEXT] [--pairs] [--quiet] SOURCE... DEST", false},
+        {{"verinfo", "-h"}, "Usage: tallyrune-updatectl verinfo [--json] FILE...", false},
+        {{"versions", "-h"}, "Usage: tallyrune-updatectl versions [--json] [--program-folder DIR]", true},
+        {{"update", "-h"},
+         "Usage: tallyrune-updatectl update [--yes | --if-needed] [--json] [--program-folder DIR]",
+         true},
+        {{"rollback", "-h"},
+         "Usage: tallyrune-updatectl rollback [--yes] [--force] [--json] [--program-folder DIR]",
+         true},
+        {{"history", "--help"}, "Usage: tallyrune-updatectl history [--json] [--program-folder DIR]", true},
+    };
+    for (const auto& c : cases) {
+        const std::string what = c.args.join(' ').toStdString();
+        const UpdatectlOutcome r = runUpdatectl(c.args);
+        EXPECT_EQ(r.status, 0) << what;
+        EXPECT_EQ(r.out.substr(0, r.out.find('\n')), c.firstLine) << what;
+        EXPECT_EQ(r.out.find("WINCOMPAT_ROOT") != std::string::npos, c.namesRoot) << what;
+        EXPECT_EQ(r.err, "") << what;
+    }
+}
+
+// Both programs print the version their own version resource carries, without a display.
+TEST(Updatectl, BothProgramsTellTheirVersion)
+{
+    for (const char* program : {"tallyrune-updatectl", "tallyrune-update"})
+        for (const char* option : {"--version", "-V"}) {
+            QProcessEnvironment noDisplay = QProcessEnvironment::systemEnvironment();
+            noDisplay.remove("DISPLAY");
+            noDisplay.remove("QT_QPA_PLATFORM");
+            const UpdatectlOutcome r =
+                runUpdatectl({option}, QString::fromStdString((binDir() / program).string()), {}, noDisplay);
+            EXPECT_EQ(r.status, 0) << program << option;
+            EXPECT_EQ(r.out, std::string(program) + " 1.0.8.130\n") << program << option;
+        }
+}

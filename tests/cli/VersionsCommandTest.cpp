@@ -63,7 +63,10 @@ TEST_F(VersionsCommand, UpdatePathIsReadAsStored)
     setUpdatePath(stored.c_str(), static_cast<DWORD>(stored.size() + 1), REG_SZ);
     writeProgram(program / "elsewhere" / "Tallyrune.exe", {{"ProductName", "Tallyrune POS"}});
     UpdatectlOutcome r = versions({"--json", "--program-folder", folder()});
-    EXPECT_EQ(r.status, 0) << r.err;
+    // No installed program: the panels are still shown, and the command fails naming the file.
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "tallyrune-updatectl versions: " + program.str() +
+                         "/Tallyrune.exe: The system cannot find the file specified.\n");
     EXPECT_NE(r.out.find("\"update_file\": \"" + stored + "/Tallyrune.exe\""), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("\"update_colour\": \"green\""), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("\"current\": {\"Product Name\": \"Not Available\""), std::string::npos) << r.out;
@@ -95,15 +98,17 @@ TEST_F(VersionsCommand, UsageErrors)
 
 TEST_F(VersionsCommand, TheDefaultFolderIsTheUtilitysBesideElseTheCurrentOne)
 {
-    // Built side by side: the utility's folder.
+    // Built side by side: the utility's folder (where neither Tallyrune.exe exists).
     UpdatectlOutcome r = versions({"--json"});
-    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.status, 1) << r.err;
     const std::string beside = fs::canonical(binDir()).string();
     EXPECT_NE(r.out.find("\"update_file\": \"" + beside + "/Update/Tallyrune.exe\""), std::string::npos) << r.out;
 
     // A companion on its own: the current folder.
     TempDir alone, here;
     fs::copy_file(binDir() / "tallyrune-updatectl", alone / "tallyrune-updatectl");
+    writeProgram(here / "Tallyrune.exe", {});
+    writeProgram(here / "Update" / "Tallyrune.exe", {});
     r = runUpdatectl({"versions", "--json"}, QString::fromStdString((alone / "tallyrune-updatectl").string()),
                      QString::fromStdString(here.str()));
     EXPECT_EQ(r.status, 0) << r.err;

@@ -114,10 +114,18 @@ TEST_F(RegCommand, OverwriteAndDeleteAskUnlessForced)
 {
     const std::string key = "HKCU\\Software\\T";
     EXPECT_EQ(reg({"add", key, "/v", "a", "/d", "1"}).out, ok);
-    // No one to answer: treated as No.
+    // No one to answer (a script, cron): nothing changes, and the command fails rather than
+    // reporting a change that did not happen as done.
+    const std::string unanswered =
+        "ERROR: No answer could be read. Nothing was changed; add /f to go ahead without asking.\n";
     ProcessResult r = reg({"add", key, "/v", "a", "/d", "2"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out, "Value a exists, overwrite(Yes/No)? \n");
+    EXPECT_EQ(r.err, unanswered);
+    r = reg({"add", key, "/v", "a", "/d", "2"}, std::string("no\n"));
     EXPECT_EQ(r.exitCode, 0);
-    EXPECT_EQ(r.out, "Value a exists, overwrite(Yes/No)? \nThe operation was canceled by the user.\n");
+    EXPECT_EQ(r.out, "Value a exists, overwrite(Yes/No)? The operation was canceled by the user.\n");
+    EXPECT_EQ(reg({"query", key, "/v", "a"}).out, "\nHKEY_CURRENT_USER\\Software\\T\n    a    REG_SZ    1\n\n");
     r = reg({"add", key, "/v", "a", "/d", "3"}, std::string("maybe\nyes\n"));
     EXPECT_EQ(r.out, "Value a exists, overwrite(Yes/No)? Value a exists, overwrite(Yes/No)? " + ok);
     EXPECT_EQ(reg({"query", key, "/v", "a"}).out, "\nHKEY_CURRENT_USER\\Software\\T\n    a    REG_SZ    3\n\n");
@@ -135,8 +143,9 @@ TEST_F(RegCommand, OverwriteAndDeleteAskUnlessForced)
     EXPECT_EQ(r.out, ok);
     EXPECT_EQ(reg({"query", key}).out, "\nHKEY_CURRENT_USER\\Software\\T\\Sub\n");
     r = reg({"delete", key});
-    EXPECT_EQ(r.out, "Permanently delete the registry key HKEY_CURRENT_USER\\Software\\T (Yes/No)? \n"
-                     "The operation was canceled by the user.\n");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out, "Permanently delete the registry key HKEY_CURRENT_USER\\Software\\T (Yes/No)? \n");
+    EXPECT_EQ(r.err, unanswered);
     EXPECT_EQ(reg({"delete", key, "/f"}).out, ok);
     EXPECT_EQ(reg({"query", key}).exitCode, 1);
 }

@@ -2,9 +2,11 @@
 #include "VersionFixtures.h"
 #include "support/Prerequisite.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <fstream>
 #include <gtest/gtest.h>
 
 using namespace fixtures;
@@ -46,8 +48,13 @@ TEST(VerinfoCommand, PlainOutputListsTheFifteenValuesPerFile)
                                                                         {"FileVersion", "9.9"},
                                                                         {"ProductName", "Tallyrune"},
                                                                         {"Comments", "line one\nline\x1b[31mtwo"}}));
-    CommandResult r = verinfo({q(file), q((dir / "missing.exe").string())});
-    EXPECT_EQ(r.exitCode, 0) << r.err;
+    const std::string plain = (dir / "notes.txt").string();
+    std::ofstream(plain) << "no version information here\n";
+    CommandResult r = verinfo({q(file), q((dir / "missing.exe").string()), q(plain)});
+    // The missing file is named on standard error and fails the command; the others are shown.
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "tallyrune-updatectl verinfo: " + (dir / "missing.exe").string() +
+                         ": The system cannot find the file specified.\n");
     EXPECT_EQ(r.out, "MajorVersion=1\nMinorVersion=2\nRelease=3\nBuild=4\nDateTime=-109205\n"
                      "CompanyName=Harrowmere Software\nFileDescription=\nFileVersion=9.9\nInternalName=\n"
                      "LegalCopyright=\nOriginalFilename=\nProductName=Tallyrune\nProductVersion=\n"
@@ -55,7 +62,27 @@ TEST(VerinfoCommand, PlainOutputListsTheFifteenValuesPerFile)
                          std::string(noData));
 }
 
-TEST(VerinfoCommand, JsonOutputIsOneValidObjectPerLine)
+TEST(VerinfoCommand, AFileThatCannotBeReadFailsWithTheReason)
+{
+    TempDir dir;
+    const struct {
+        std::string name, reason;
+    } cases[] = {
+        {(dir / "missing.exe").string(), "The system cannot find the file specified."},
+        {(dir / "gone" / "Tallyrune.exe").string(), "The system cannot find the path specified."},
+        {dir.str(), "Access is denied."},
+    };
+    for (const auto& c : cases) {
+        for (const QString& form : {QString(), QString("--json")}) {
+            const CommandResult r = verinfo(form.isEmpty() ? QStringList{q(c.name)} : QStringList{form, q(c.name)});
+            EXPECT_EQ(r.exitCode, 1) << c.name;
+            EXPECT_EQ(r.err, "tallyrune-updatectl verinfo: " + c.name + ": " + c.reason + "\n");
+            EXPECT_EQ(r.out, "") << c.name;
+        }
+    }
+}
+
+TEST(VerinfoCommand, JsonOutputIsOneObjectForOneFileAndOneArrayForSeveral)
 {
     TempDir dir;
     VersionInfo v = simpleVersionInfo(
@@ -69,13 +96,20 @@ TEST(VerinfoCommand, JsonOutputIsOneValidObjectPerLine)
     const std::string odd = (dir / "odd\xff.exe").string();
     fs::copy_file(file, odd);
 
-    CommandResult r = verinfo({"--json", q(file), QString::fromLocal8Bit(QByteArray::fromStdString(odd))});
+    // Through a shell, so that the name reaches the program as the bytes it is.
+    QProcess p;
+    p.setWorkingDirectory(q(dir.str()));
+    p.start("/bin/sh", {"-c", "exec \"$0\" verinfo --json \"$1\" \"$(printf 'odd\\377.exe')\"",
+                        q((binDir() / "tallyrune-updatectl").string()), q(file)});
+    ASSERT_TRUE(p.waitForFinished(30000));
+    CommandResult r{p.exitCode(), p.readAllStandardOutput().toStdString(), p.readAllStandardError().toStdString()};
     EXPECT_EQ(r.exitCode, 0) << r.err;
-    const QList<QByteArray> lines = QByteArray::fromStdString(r.out).split('\n');
-    ASSERT_EQ(lines.size(), 3); // two objects and the empty rest after the last line break
     QJsonParseError error{};
-    const QJsonObject o = QJsonDocument::fromJson(lines[0], &error).object();
-    ASSERT_EQ(error.error, QJsonParseError::NoError) << lines[0].toStdString();
+    const QJsonDocument both = QJsonDocument::fromJson(QByteArray::fromStdString(r.out), &error);
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << r.out;
+    ASSERT_TRUE(both.isArray()) << r.out;
+    ASSERT_EQ(both.array().size(), 2);
+    const QJsonObject o = both.array()[0].toObject();
     EXPECT_EQ(o.size(), 16);
     EXPECT_EQ(o["file"].toString().toStdString(), file);
     EXPECT_EQ(o["MajorVersion"].toInt(), 65535);
@@ -84,9 +118,14 @@ TEST(VerinfoCommand, JsonOutputIsOneValidObjectPerLine)
     EXPECT_EQ(o["ProductName"].toString().toStdString(), "Quote \" back \\ tab \t bell \a");
     EXPECT_EQ(o["LegalCopyright"].toString().toStdString(), "© Ünïcødé 𝄞");
     EXPECT_EQ(o["Comments"].toString(), "");
-    const QJsonObject second = QJsonDocument::fromJson(lines[1], &error).object();
-    ASSERT_EQ(error.error, QJsonParseError::NoError) << lines[1].toStdString();
-    EXPECT_EQ(second["file"].toString().toStdString(), (dir / "odd\uFFFD.exe").string());
+    EXPECT_EQ(both.array()[1].toObject()["file"].toString().toStdString(), "odd\uFFFD.exe");
+
+    // One file: the object alone, on one line.
+    r = verinfo({"--json", q(file)});
+    EXPECT_EQ(r.out.find('\n'), r.out.size() - 1) << r.out;
+    const QJsonDocument one = QJsonDocument::fromJson(QByteArray::fromStdString(r.out), &error);
+    ASSERT_TRUE(one.isObject()) << r.out;
+    EXPECT_EQ(one.object()["Build"].toInt(), 130);
 }
 
 TEST(VerinfoCommand, UsageErrors)
@@ -98,8 +137,8 @@ TEST(VerinfoCommand, UsageErrors)
     EXPECT_NE(r.err.find("Usage"), std::string::npos);
     // After "--" a leading dash is a file name.
     r = verinfo({"--", "-missing.exe"});
-    EXPECT_EQ(r.exitCode, 0);
-    EXPECT_EQ(r.out, noData);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "tallyrune-updatectl verinfo: -missing.exe: The system cannot find the file specified.\n");
 }
 
 TEST(VerinfoCommand, AFileNameThatIsNotUtf8IsOpenedAsGiven)

@@ -34,9 +34,9 @@ std::optional<int> valueToStore(const AddArguments& add, DWORD& type, std::optio
 int storeValue(HKEY key, const AddArguments& add, DWORD type, const std::string& bytes)
 {
     const std::string name = add.valueName.value_or("");
-    if (!add.force && RegQueryValueExA(key, name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
-        !confirm("Value " + valueLabel(name) + " exists, overwrite"))
-        return cancelled();
+    if (!add.force && RegQueryValueExA(key, name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS)
+        if (std::optional<int> status = declined("Value " + valueLabel(name) + " exists, overwrite"))
+            return *status;
     if (LSTATUS rc = RegSetValueExA(key, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
                                     static_cast<DWORD>(bytes.size()));
         rc != ERROR_SUCCESS)

@@ -30,12 +30,14 @@ void printUsage(const std::string& operation)
     else
         reg::out("tallyrune-updatectl reg OPERATION [PARAMETERS]\n\n"
                  "  OPERATION  QUERY | ADD | DELETE\n\n"
-                 "For help on one operation: tallyrune-updatectl reg OPERATION /?\n");
+                 "For help on one operation: tallyrune-updatectl reg OPERATION /? (or --help)\n\n"
+                 "The hives are kept below WINCOMPAT_ROOT, /var/lib/wincompat when it is not set.\n"
+                 "Exit status: 0 done or answered No, 1 failed or no answer could be read, 2 usage error.\n");
 }
 
 bool isHelp(const std::string& arg)
 {
-    return arg == "/?" || arg == "-?" || reg::isKeyword(arg, "/H") || reg::isKeyword(arg, "-H");
+    return arg == "/?" || arg == "-?" || reg::isKeyword(arg, "/H") || reg::isKeyword(arg, "-H") || arg == "--help";
 }
 
 } // namespace

@@ -43,7 +43,7 @@ int systemFailure(LSTATUS rc)
     return failure("ERROR: " + (text.empty() ? "Error " + std::to_string(rc) + "." : text));
 }
 
-bool confirm(const std::string& question)
+std::optional<int> declined(const std::string& question)
 {
     while (true) {
         out(question + "(Yes/No)? ");
@@ -51,15 +51,17 @@ bool confirm(const std::string& question)
         char answer[256];
         if (std::fgets(answer, sizeof answer, stdin) == nullptr) {
             out("\n");
-            return false; // no one to answer: nothing is changed
+            // Under cron or a script nobody said No: a change that did not happen is a failure
+            // the caller must see, not a success.
+            return failure("ERROR: No answer could be read. Nothing was changed; add /f to go ahead without asking.");
         }
         const char* p = answer;
         while (*p == ' ' || *p == '\t')
             ++p;
         if (*p == 'y' || *p == 'Y')
-            return true;
+            return std::nullopt;
         if (*p == 'n' || *p == 'N')
-            return false;
+            return cancelled();
     }
 }
 

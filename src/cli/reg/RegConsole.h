@@ -3,6 +3,7 @@
 // error exits with 2.
 #include "platform/registry.h"
 
+#include <optional>
 #include <string>
 
 namespace reg {
@@ -20,8 +21,9 @@ void out(const std::string& text);
 int usageError(const std::string& operation, const std::string& detail = "ERROR: Invalid syntax.");
 int failure(const std::string& message);
 int systemFailure(LSTATUS rc);
-// Asks on the terminal until the answer starts with y or n; the end of input answers No.
-bool confirm(const std::string& question);
+// Asks until the answer starts with y or n. Nothing when the answer is Yes; otherwise the exit
+// status to end with: No cancels (0, as Windows), and input that ends unanswered fails (1).
+std::optional<int> declined(const std::string& question);
 int cancelled();
 int succeeded();
 

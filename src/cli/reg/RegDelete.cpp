@@ -12,8 +12,9 @@ int deleteKey(const KeyName& key, bool force)
 {
     if (key.path.empty())
         return failure("ERROR: Access is denied.");
-    if (!force && !confirm("Permanently delete the registry key " + key.fullName + " "))
-        return cancelled();
+    if (std::optional<int> status =
+            force ? std::nullopt : declined("Permanently delete the registry key " + key.fullName + " "))
+        return *status;
     if (LSTATUS rc = deleteTree(key.root, key.path); rc != ERROR_SUCCESS)
         return systemFailure(rc);
     return succeeded();
@@ -21,8 +22,9 @@ int deleteKey(const KeyName& key, bool force)
 
 int deleteAllValues(const KeyName& key, bool force)
 {
-    if (!force && !confirm("Delete all values under the registry key " + key.fullName + " "))
-        return cancelled();
+    if (std::optional<int> status =
+            force ? std::nullopt : declined("Delete all values under the registry key " + key.fullName + " "))
+        return *status;
     UniqueRegKey writable;
     if (LSTATUS rc = openKey(key.root, key.path, KEY_ALL_ACCESS, writable); rc != ERROR_SUCCESS)
         return systemFailure(rc);
@@ -42,8 +44,9 @@ int deleteOneValue(const KeyName& key, HKEY readable, const std::string& name, b
     Value existing;
     if (LSTATUS rc = readValue(readable, name, existing); rc != ERROR_SUCCESS)
         return systemFailure(rc);
-    if (!force && !confirm("Delete the registry value " + valueLabel(name) + " "))
-        return cancelled();
+    if (std::optional<int> status =
+            force ? std::nullopt : declined("Delete the registry value " + valueLabel(name) + " "))
+        return *status;
     UniqueRegKey writable;
     if (LSTATUS rc = openKey(key.root, key.path, KEY_SET_VALUE, writable); rc != ERROR_SUCCESS)
         return systemFailure(rc);

@@ -15,7 +15,7 @@ SAN_ENV = ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1:su
           UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
           TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:ignore_noninstrumented_modules=1
 
-.PHONY: all deps configure build run test test-asan test-tsan mutate bench clean
+.PHONY: all deps configure build run test test-asan test-tsan mutate bench fleet-test clean
 
 all: build
 
@@ -50,6 +50,11 @@ mutate: deps
 bench: build
 	@WITH_EXTRAS=1 scripts/install-deps.sh
 	@bench/run-all.sh $(BUILD_DIR)
+
+# Rollout and rollback with Ansible over three tills in network namespaces: as root, after make build.
+# Not a CTest test, since it needs root; the timeout bounds the whole run.
+fleet-test: build
+	@timeout -k 10 600 tests/fleet/fleet-test.sh $(BUILD_DIR)
 
 clean:
 	rm -rf $(BUILD_DIR) build-asan build-tsan build-mutate

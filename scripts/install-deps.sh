@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and the demo need, when any is missing.
+# Installs the Debian packages the build, the tests, the fleet test and the demo need, when any is missing.
 # Idempotent and quick when everything is there: it asks dpkg before it asks apt.
 set -euo pipefail
 
@@ -11,6 +11,7 @@ packages=(
   xvfb xauth x11-utils imagemagick openbox binutils-mingw-w64-i686
   fonts-liberation fonts-dejavu-core
   util-linux
+  openssh-server openssh-client ansible-core iproute2
 )
 # Optional extras for benchmarks and fuzzing; only installed when asked for.
 if [[ "${WITH_EXTRAS:-0}" == 1 ]]; then

@@ -11,6 +11,7 @@ packages=(
   xvfb xauth x11-utils imagemagick openbox binutils-mingw-w64-i686
   fonts-liberation fonts-dejavu-core
   util-linux
+  g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine64
 )
 # Optional extras for benchmarks and fuzzing; only installed when asked for.
 if [[ "${WITH_EXTRAS:-0}" == 1 ]]; then

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <ostream>
 #include <string>
 
 namespace {
@@ -51,6 +52,8 @@ struct Message {
     DWORD code;
     const char* text;
 };
+// Test names and failures show the case by its label.
+void PrintTo(const Message& c, std::ostream* os) { *os << c.code; }
 
 class SystemText : public ::testing::TestWithParam<Message> {};
 

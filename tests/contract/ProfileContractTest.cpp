@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 namespace {
@@ -25,6 +26,8 @@ struct Lookup {
     std::string text; // what the buffer holds, up to its first NUL
     DWORD returned;
 };
+// Test names and failures show the case by its label.
+void PrintTo(const Lookup& c, std::ostream* os) { *os << c.label; }
 
 class ProfileLookup : public ::testing::TestWithParam<Lookup> {};
 
@@ -74,6 +77,8 @@ struct Listing {
     std::string list; // the buffer's first `returned` + 1 characters
     DWORD returned;
 };
+// Test names and failures show the case by its label.
+void PrintTo(const Listing& c, std::ostream* os) { *os << c.label; }
 
 class ProfileListing : public ::testing::TestWithParam<Listing> {};
 

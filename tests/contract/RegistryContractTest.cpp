@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -64,6 +65,8 @@ struct StoredValue {
     DWORD type;
     std::string data;
 };
+// Test names and failures show the case by its label.
+void PrintTo(const StoredValue& c, std::ostream* os) { *os << c.label; }
 
 class RegistryValue : public Registry, public ::testing::WithParamInterface<StoredValue> {};
 
@@ -113,6 +116,8 @@ struct SmallBuffer {
     LSTATUS rc;
     DWORD size;
 };
+// Test names and failures show the case by its label.
+void PrintTo(const SmallBuffer& c, std::ostream* os) { *os << c.label; }
 
 class RegistryBuffer : public Registry, public ::testing::WithParamInterface<SmallBuffer> {};
 

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -79,6 +80,8 @@ struct StringQuery {
     std::string text;
     UINT length;
 };
+// Test names and failures show the case by its label.
+void PrintTo(const StringQuery& c, std::ostream* os) { *os << c.label; }
 
 class VersionString : public Version, public ::testing::WithParamInterface<StringQuery> {};
 
@@ -111,6 +114,8 @@ struct Unreadable {
     int kind; // 0 missing file, 1 PE without a version resource
     DWORD error;
 };
+// Test names and failures show the case by its label.
+void PrintTo(const Unreadable& c, std::ostream* os) { *os << c.label; }
 
 class VersionUnreadable : public ::testing::TestWithParam<Unreadable> {};
 

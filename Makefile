@@ -15,7 +15,7 @@ SAN_ENV = ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1:su
           UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
           TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:ignore_noninstrumented_modules=1
 
-.PHONY: all deps configure build run test test-asan test-tsan mutate bench fleet-test clean
+.PHONY: all deps configure build run test test-asan test-tsan test-wine build-windows mutate bench fleet-test clean
 
 all: build
 
@@ -44,6 +44,14 @@ test-tsan: deps
 	@cmake --build build-tsan --target $(TSAN_PROGRAMS) tallyrune-updatectl
 	@$(SAN_ENV) scripts/run-tests-apart.sh build-tsan/bin $(TSAN_PROGRAMS)
 
+# The contract tests against the real Windows API, cross compiled and run under Wine.
+test-wine: deps
+	@scripts/test-wine.sh
+
+# The Qt-free Windows build (the Windows backend, the contract tests) for x86_64 and i686, compile and link only.
+build-windows: deps
+	@scripts/build-windows.sh
+
 mutate: deps
 	@python3 tests/mutate/mutate.py
 
@@ -57,4 +65,4 @@ fleet-test: build
 	@timeout -k 10 600 tests/fleet/fleet-test.sh $(BUILD_DIR)
 
 clean:
-	rm -rf $(BUILD_DIR) build-asan build-tsan build-mutate
+	rm -rf $(BUILD_DIR) build-asan build-tsan build-mutate build-wine build-windows-x86_64 build-windows-i686

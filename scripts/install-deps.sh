@@ -12,6 +12,7 @@ packages=(
   fonts-liberation fonts-dejavu-core
   util-linux
   openssh-server openssh-client ansible-core iproute2
+  g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine64
 )
 # Optional extras for benchmarks and fuzzing; only installed when asked for.
 if [[ "${WITH_EXTRAS:-0}" == 1 ]]; then

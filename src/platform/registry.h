@@ -54,7 +54,7 @@ LSTATUS RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD reserved, LPSTR keyClass,
 LSTATUS RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data, LPDWORD dataSize);
 LSTATUS RegSetValueExA(HKEY key, LPCSTR valueName, DWORD reserved, DWORD type, const BYTE* data, DWORD dataSize);
 LSTATUS RegDeleteValueA(HKEY key, LPCSTR valueName);
-LSTATUS RegDeleteKeyA(HKEY key, LPCSTR subKey); // the key and everything below it (like RegDeleteTree)
+LSTATUS RegDeleteKeyA(HKEY key, LPCSTR subKey); // a key without subkeys; ERROR_ACCESS_DENIED for one with
 LSTATUS RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, LPDWORD nameSize, LPDWORD reserved, LPSTR keyClass,
                       LPDWORD classSize, FILETIME* lastWriteTime);
 LSTATUS RegEnumValueA(HKEY key, DWORD index, LPSTR valueName, LPDWORD valueNameSize, LPDWORD reserved, LPDWORD type,

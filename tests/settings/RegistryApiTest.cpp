@@ -174,7 +174,7 @@ TEST(RegistryApi, HandlesAreCheckedAndPathsValidated)
     EXPECT_EQ(RegCloseKey(HKEY_LOCAL_MACHINE), ERROR_SUCCESS);
 }
 
-TEST(RegistryApi, DeletingAKeyTakesItsTreeAndInvalidatesOpenHandles)
+TEST(RegistryApi, DeletingKeysLeafFirstInvalidatesOpenHandles)
 {
     ScopedCompatRoot root;
     HKEY deep = createKey(HKEY_CURRENT_USER, "Software\\Test\\A\\B");
@@ -182,6 +182,7 @@ TEST(RegistryApi, DeletingAKeyTakesItsTreeAndInvalidatesOpenHandles)
     HKEY sibling = createKey(HKEY_CURRENT_USER, "Software\\Test\\C");
     RegCloseKey(sibling);
 
+    EXPECT_EQ(RegDeleteKeyA(HKEY_CURRENT_USER, "software\\test\\a\\b"), ERROR_SUCCESS);
     EXPECT_EQ(RegDeleteKeyA(HKEY_CURRENT_USER, "software\\test\\a"), ERROR_SUCCESS);
     DWORD size = 0;
     EXPECT_EQ(RegQueryValueExA(deep, "v", nullptr, nullptr, nullptr, &size), ERROR_KEY_DELETED);

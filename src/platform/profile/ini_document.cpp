@@ -45,7 +45,8 @@ Parsed parseLine(const std::string& text)
         const std::size_t close = text.rfind(']');
         if (close != std::string::npos && close > start) {
             p.kind = Kind::section;
-            p.name = text.substr(start + 1, close - start - 1);
+            // Windows finds "[ name ]" by "name": the blanks inside the brackets are not part of it.
+            p.name = trim(text.substr(start + 1, close - start - 1));
             return p;
         }
     }

@@ -69,7 +69,8 @@ DWORD copyList(const std::vector<std::string>& names, LPSTR buffer, DWORD size)
     DWORD used = 0;
     for (const std::string& name : names) {
         if (used + name.size() + 1 > size - 1) {
-            const DWORD room = size - 2 - used;
+            // The names before may have filled all but the last byte: then nothing of this one fits.
+            const DWORD room = used < size - 2 ? size - 2 - used : 0;
             std::memcpy(buffer + used, name.data(), room);
             buffer[size - 2] = '\0';
             buffer[size - 1] = '\0';

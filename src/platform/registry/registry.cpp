@@ -283,6 +283,9 @@ LSTATUS RegDeleteKeyA(HKEY key, LPCSTR subKey)
         return rc;
     if (found == rootKeyId || !target.hive->mayWrite())
         return ERROR_ACCESS_DENIED;
+    // Windows deletes leaves only; a caller removes the children first.
+    if (SubkeyInfo child; target.hive->enumKey(found, 0, child) == ERROR_SUCCESS)
+        return ERROR_ACCESS_DENIED;
     return target.hive->deleteKey(target.key, path);
 }
 

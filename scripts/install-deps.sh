@@ -10,8 +10,12 @@ packages=(
   libgtest-dev libgmock-dev
   xvfb xauth x11-utils imagemagick openbox binutils-mingw-w64-i686
   fonts-liberation fonts-dejavu-core
-  util-linux
+  util-linux scdoc
 )
+# Building and checking the Debian packages (make package, make package-check).
+if [[ "${WITH_PACKAGING:-0}" == 1 ]]; then
+  packages+=(dpkg-dev file lintian desktop-file-utils)
+fi
 # Optional extras for benchmarks and fuzzing; only installed when asked for.
 if [[ "${WITH_EXTRAS:-0}" == 1 ]]; then
   packages+=(libbenchmark-dev clang-14 libclang-rt-14-dev icoutils time rsync)

@@ -10,10 +10,14 @@ packages=(
   libgtest-dev libgmock-dev
   xvfb xauth x11-utils imagemagick openbox binutils-mingw-w64-i686
   fonts-liberation fonts-dejavu-core
-  util-linux
+  util-linux scdoc
   openssh-server openssh-client ansible-core iproute2
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine64
 )
+# Building and checking the Debian packages (make package, make package-check).
+if [[ "${WITH_PACKAGING:-0}" == 1 ]]; then
+  packages+=(dpkg-dev file lintian desktop-file-utils)
+fi
 # Optional extras for benchmarks and fuzzing; only installed when asked for.
 if [[ "${WITH_EXTRAS:-0}" == 1 ]]; then
   packages+=(libbenchmark-dev clang-14 libclang-rt-14-dev icoutils time rsync)

@@ -90,4 +90,4 @@ package-check: package
 	@scripts/package-check.sh $(PACKAGE_DIR)/packages
 
 clean:
-	rm -rf $(BUILD_DIR) build-asan build-tsan build-mutate build-wine build-windows-x86_64 build-windows-i686 $(PACKAGE_DIR)
+	rm -rf $(BUILD_DIR) build-asan build-tsan build-mutate build-wine build-windows-i686 $(PACKAGE_DIR)

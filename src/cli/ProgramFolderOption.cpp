@@ -2,6 +2,7 @@
 
 #include "cli/TextOutput.h"
 #include "platform/system.h"
+#include "update/ProgramFolder.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -17,7 +18,7 @@ std::string defaultProgramFolder()
     if (!self.empty()) {
         const std::filesystem::path beside = std::filesystem::path(self).parent_path();
         if (std::filesystem::is_regular_file(beside / "tallyrune-update", ec))
-            return beside.string();
+            return ProgramFolderServedFrom((beside / "").string());
     }
     const std::filesystem::path here = std::filesystem::current_path(ec);
     return ec ? std::string(".") : here.string();
@@ -54,7 +55,7 @@ std::string ProgramFolderOption::Folder() const
 }
 
 std::optional<int> ProgramFolderOption::ReadCommandLine(CommandLine& line, const CommandArgs& args,
-                                                         const char* usageText, int (*usageError)(const std::string&))
+                                                        const char* usageText, int (*usageError)(const std::string&))
 {
     line.AddSwitch({"h", "help"});
     AddTo(line);

@@ -1,10 +1,10 @@
 #include "update/VersionPanels.h"
 
-#include "update/MainFormDescription.h"
-#include "update/ProgramFolder.h"
 #include "framework/core/Exceptions.h"
 #include "platform/system.h"
 #include "settings/TLMDIniCtrl.h"
+#include "update/MainFormDescription.h"
+#include "update/ProgramFolder.h"
 
 void ConfigureAsInMainForm(TComponent& component, const std::string& name)
 {
@@ -23,7 +23,10 @@ void ConfigureAsInMainForm(TComponent& component, const std::string& name)
 
 UtilityPlace RunningUtility()
 {
-    return {wincompat::moduleFileName(), ProgramFolder(), ProgramFileName};
+    // The bare name is found next to the executable first, as Windows finds it; an installed copy
+    // names the file in the folder it serves.
+    const std::string folder = ProgramFolder();
+    return {wincompat::moduleFileName(), folder, ServesOwnFolder() ? ProgramFileName : folder + ProgramFileName};
 }
 
 UtilityPlace UtilityInstalledIn(const std::string& folder)

@@ -440,3 +440,23 @@ TEST_F(VersionPanels, TabAndShiftTabLeaveAPanelForTheNextStopAndRefillIt)
         EXPECT_EQ(shown(panel), entriesOf(c.updatePanel ? v15 : v14)); // "typed" is gone
     }
 }
+
+// A copy placed in a folder serves that folder; only the copy in the install's bin folder serves
+// Tallyrune's own folder, so that the bin folder is never updated as if it were a program folder.
+TEST(ProgramFolder, AnInstalledCopyServesTallyrunesFolder)
+{
+    const struct {
+        const char *exeFolder, *binFolder, *expected;
+    } cases[] = {
+        {"/usr/bin/", "/usr/bin/", "/opt/tallyrune/"},
+        {"/opt/tallyrune/", "/usr/bin/", "/opt/tallyrune/"},
+        {"/srv/pos/", "/usr/bin/", "/srv/pos/"},
+        {"/usr/bin/pos/", "/usr/bin/", "/usr/bin/pos/"},
+        {"/usr/", "/usr/bin/", "/usr/"},
+        {"/usr/local/bin/", "/usr/bin/", "/usr/local/bin/"},
+        {"/usr/bin/", "", "/usr/bin/"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ProgramFolderOf(c.exeFolder, c.binFolder, "/opt/tallyrune/"), c.expected)
+            << c.exeFolder << " with " << c.binFolder;
+}

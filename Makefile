@@ -21,7 +21,7 @@ DESTDIR ?=
 # The Debian packages: an optimised build of the programs alone, in a folder of its own, with the
 # hardening Debian builds with (the compiler already makes position-independent executables).
 PACKAGE_DIR = build-package
-PACKAGE_ARGS = -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTALLYRUNE_TESTS=OFF \
+PACKAGE_ARGS = -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTALLYRUNE_TESTS=OFF -DCMAKE_INSTALL_PREFIX=/usr \
                "-DCMAKE_CXX_FLAGS=-D_FORTIFY_SOURCE=2 -fstack-protector-strong" \
                "-DCMAKE_C_FLAGS=-D_FORTIFY_SOURCE=2 -fstack-protector-strong" \
                "-DCMAKE_EXE_LINKER_FLAGS=-Wl,-z,relro -Wl,-z,now" $(LAUNCHER) $(CMAKE_ARGS)

@@ -15,7 +15,7 @@ SAN_ENV = ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1:su
           UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
           TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:ignore_noninstrumented_modules=1
 
-.PHONY: all deps configure build run test test-asan test-tsan mutate bench clean
+.PHONY: all deps configure build run pictures pictures-check test test-asan test-tsan mutate bench clean
 
 all: build
 
@@ -30,6 +30,14 @@ build: configure
 
 run: build
 	@scripts/demo.sh $(BUILD_DIR)
+
+# The README's pictures, in docs/ (or in PICTURES_DIR), made from a demo install under a virtual display.
+pictures: build
+	@scripts/pictures.sh $(BUILD_DIR)
+
+# Makes the pictures and checks that each one is there and shows more than one colour.
+pictures-check: pictures
+	@scripts/pictures/check.sh
 
 test: build
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j2 --timeout 600

@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev
   xvfb xauth x11-utils imagemagick openbox binutils-mingw-w64-i686
   fonts-liberation fonts-dejavu-core
+  xdotool strace faketime python3
   util-linux
 )
 # Optional extras for benchmarks and fuzzing; only installed when asked for.

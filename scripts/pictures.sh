@@ -160,6 +160,7 @@ lay_out
 start
 id=$(window "$main")
 shot "$id" main-window.png
+# Help and About sit where the window's stored form puts them.
 click "$id" 385 406
 box=$(window "Update Utility")
 shot "$box" help.png
@@ -207,7 +208,7 @@ shot "$(window "Updating Tallyrune \\.\\.\\.")" update-progress.png
 box=$(window Information)
 shot "$box" update-completed.png
 keys "$box" Return
-ended "$app"
+ended
 
 # A file of the update that cannot be read: the copy fails and the folder stays as it was. Root reads
 # anything, so the utility runs without that privilege here.

@@ -26,7 +26,7 @@ PACKAGE_ARGS = -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTALLYRUNE_TESTS=OFF -DCMAKE_I
                "-DCMAKE_C_FLAGS=-D_FORTIFY_SOURCE=2 -fstack-protector-strong" \
                "-DCMAKE_EXE_LINKER_FLAGS=-Wl,-z,relro -Wl,-z,now" $(LAUNCHER) $(CMAKE_ARGS)
 
-.PHONY: all deps configure build run test test-asan test-tsan test-wine build-windows mutate bench fleet-test clean install package package-check
+.PHONY: all deps configure build run pictures pictures-check test test-asan test-tsan test-wine build-windows mutate bench fleet-test clean install package package-check
 
 all: build
 
@@ -41,6 +41,14 @@ build: configure
 
 run: build
 	@scripts/demo.sh $(BUILD_DIR)
+
+# The README's pictures, in docs/ (or in PICTURES_DIR), made from a demo install under a virtual display.
+pictures: build
+	@scripts/pictures.sh $(BUILD_DIR)
+
+# Makes the pictures and checks that each one is there and shows more than one colour.
+pictures-check: pictures
+	@scripts/pictures/check.sh
 
 test: build
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j2 --timeout 600

@@ -12,22 +12,8 @@ demo="$repo/.demo"
 program="$demo/Tallyrune"
 
 rm -rf "$demo"
-mkdir -p "$program/Update/Reports" "$demo/wincompat"
-
-cp "$bin/tallyrune-update" "$program/"
-"$bin/mkpe" "$program/Tallyrune.exe" --file-version 1.4.2.310 --product-version 1.4.0.0 \
-    --string "CompanyName=Harrowmere Software" --string "ProductName=Tallyrune POS" \
-    --string "ProductVersion=1.4" --string "FileVersion=1.4.2.310" \
-    --string "LegalCopyright=Copyright (C) 2025 Harrowmere Software" \
-    --string "FileDescription=Tallyrune point of sale" --string "OriginalFilename=Tallyrune.exe"
-"$bin/mkpe" "$program/Update/Tallyrune.exe" --file-version 1.5.0.12 --product-version 1.5.0.0 \
-    --string "CompanyName=Harrowmere Software" --string "ProductName=Tallyrune POS" \
-    --string "ProductVersion=1.5" --string "FileVersion=1.5.0.12" \
-    --string "LegalCopyright=Copyright (C) 2026 Harrowmere Software" \
-    --string "FileDescription=Tallyrune point of sale" --string "OriginalFilename=Tallyrune.exe"
-printf 'Tallyrune 1.5 release notes\r\n- faster end-of-day totals\r\n' > "$program/Update/ReadMe.txt"
-printf 'receipt-width=42\r\n' > "$program/Update/Receipt.cfg"
-printf 'Daily takings report layout\r\n' > "$program/Update/Reports/Daily.rpt"
+mkdir -p "$demo/wincompat"
+"$repo/scripts/demo-install.sh" "$bin" "$program"
 
 export WINCOMPAT_ROOT="$demo/wincompat"
 echo "Demo install: $program (update folder: $program/Update)"

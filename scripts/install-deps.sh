@@ -10,7 +10,7 @@ packages=(
   libgtest-dev libgmock-dev
   xvfb xauth x11-utils imagemagick openbox binutils-mingw-w64-i686
   fonts-liberation fonts-dejavu-core
-  util-linux scdoc
+  util-linux scdoc xdotool strace faketime python3
   openssh-server openssh-client ansible-core iproute2
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine64
 )

@@ -28,8 +28,3 @@ std::string ProgramFolder()
 {
     return ProgramFolderServedFrom(ownFolder());
 }
-
-bool ServesOwnFolder()
-{
-    return ProgramFolder() == ownFolder();
-}

@@ -12,5 +12,3 @@ std::string ProgramFolderOf(const std::string& exeFolder, const std::string& sys
 std::string ProgramFolderServedFrom(const std::string& exeFolder);
 // The running utility's program folder, ending with the path delimiter.
 std::string ProgramFolder();
-// Whether the running utility serves the folder it stands in.
-bool ServesOwnFolder();

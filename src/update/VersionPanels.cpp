@@ -2,6 +2,7 @@
 
 #include "framework/core/Exceptions.h"
 #include "platform/system.h"
+#include "settings/SettingsPaths.h"
 #include "settings/TLMDIniCtrl.h"
 #include "update/MainFormDescription.h"
 #include "update/ProgramFolder.h"
@@ -25,8 +26,10 @@ UtilityPlace RunningUtility()
 {
     // The bare name is found next to the executable first, as Windows finds it; an installed copy
     // names the file in the folder it serves.
-    const std::string folder = ProgramFolder();
-    return {wincompat::moduleFileName(), folder, ServesOwnFolder() ? ProgramFileName : folder + ProgramFileName};
+    const std::string own = wincompat::moduleFileName();
+    const std::string ownFolder = settings::ExtractFilePath(own);
+    const std::string folder = ProgramFolderServedFrom(ownFolder);
+    return {own, folder, folder == ownFolder ? ProgramFileName : folder + ProgramFileName};
 }
 
 UtilityPlace UtilityInstalledIn(const std::string& folder)

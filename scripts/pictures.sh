@@ -171,25 +171,24 @@ shot "$box" about.png
 keys "$box" Escape
 stop
 
+# Update pressed, the question that comes up taken and answered No.
+question() {
+    start
+    id=$(window "$main")
+    keys "$id" Return
+    box=$(window Confirm)
+    shot "$box" "$1"
+    keys "$box" n
+    stop
+}
+
 # 1: no update found.
 rm "$program/Update/Tallyrune.exe"
-start
-id=$(window "$main")
-keys "$id" Return
-box=$(window Confirm)
-shot "$box" update-question-1.png
-keys "$box" n
-stop
+question update-question-1.png
 
 # 2: the update is the installed version.
 cp -p "$program/Tallyrune.exe" "$program/Update/Tallyrune.exe"
-start
-id=$(window "$main")
-keys "$id" Return
-box=$(window Confirm)
-shot "$box" update-question-2.png
-keys "$box" n
-stop
+question update-question-2.png
 
 # 3, the copy and its end. A large file in the update, whose fourth piece is held back for a few
 # seconds, keeps the progress window at one place while it is taken.
